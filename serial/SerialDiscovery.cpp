@@ -1,0 +1,3 @@
+#include "SerialDiscovery.h"
+
+void FindSerialPorts(CArray<SSerInfo, SSerInfo&>& ports) { ports.RemoveAll(); }

@@ -1,0 +1,207 @@
+#include "SerialPort.h"
+
+#include "PortMessages.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+constexpr UINT kWorkerExitCode = 100;
+constexpr char kEventChar = 'q';
+
+}  // namespace
+
+CSerialPort::~CSerialPort() {
+    if (shutdownEvent)
+        ::SetEvent(shutdownEvent.get());
+    WaitForWorkerToEnd();
+    portHandle.Close();
+}
+
+void CSerialPort::ResetOrCreate(CHandle& event) {
+    if (event)
+        ::ResetEvent(event.get());
+    else
+        event.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+}
+
+void CSerialPort::WaitForWorkerToEnd() {
+    while (workerAlive) {
+        if (shutdownEvent)
+            ::SetEvent(shutdownEvent.get());
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (!workerAlive)
+            break;
+        // Wakes when the worker ends or sends this thread a message; the timeout only bounds a
+        // missed wake-up, it is not what ends the wait.
+        HANDLE ended = workerEnded.get();
+        ::MsgWaitForMultipleObjects(ended ? 1 : 0, &ended, FALSE, 100, QS_SENDMESSAGE);
+    }
+}
+
+BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t parity, UINT dataBits, UINT stopBits,
+                           DWORD mask) {
+    WaitForWorkerToEnd();
+
+    ResetOrCreate(lineEvent);
+    ResetOrCreate(writeEvent);
+    ResetOrCreate(shutdownEvent);
+    ResetOrCreate(workerEnded);
+    overlapped = OVERLAPPED{};
+    overlapped.hEvent = lineEvent.get();
+    waitEvents[0] = shutdownEvent.get();
+    waitEvents[1] = lineEvent.get();
+    waitEvents[2] = writeEvent.get();
+
+    owner = ownerWindow ? ownerWindow->m_hWnd : nullptr;
+    writeBuffer = std::make_unique<BYTE[]>(kWriteBufferBytes);
+    portNumber = number;
+    writeBufferSize = kWriteBufferBytes / 2;
+    eventMask = mask;
+
+    ScopedLock<CCriticalSection> lock(ioLock);
+    portHandle.Close();
+
+    wchar_t path[32];
+    std::swprintf(path, 32, L"\\\\.\\COM%u", number);
+    wchar_t settings[80];
+    std::swprintf(settings, 80, L"baud=%u parity=%lc data=%u stop=%u", baud, static_cast<wint_t>(parity), dataBits,
+                  stopBits);
+
+    HANDLE port = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
+                                nullptr);
+    if (port == INVALID_HANDLE_VALUE)
+        return FALSE;
+    portHandle.Reset(port);
+
+    // Each step runs only if the one before it succeeded; a failure is not reported.
+    timeouts = COMMTIMEOUTS{1000, 1000, 1000, 1000, 1000};
+    const bool configured = ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, mask) &&
+                            ::GetCommState(port, &lineState) && [this] {
+                                lineState.EvtChar = kEventChar;
+                                lineState.fDtrControl = DTR_CONTROL_ENABLE;
+                                lineState.fRtsControl = RTS_CONTROL_ENABLE;
+                                return true;
+                            }() && ::BuildCommDCBW(settings, &lineState) && ::SetCommState(port, &lineState);
+    (void)configured;
+
+    Purge();
+    return TRUE;
+}
+
+UINT CSerialPort::PortWorker(LPVOID engine) {
+    auto* self = static_cast<CSerialPort*>(engine);
+    // One worker per engine: a second one started for the same port leaves at once.
+    if (self->workerAlive.exchange(TRUE))
+        AfxEndThread(kWorkerExitCode);
+    ::ResetEvent(self->workerEnded.get());
+    if (self->portHandle)
+        self->Purge();
+
+    for (;;) {
+        HANDLE port = self->portHandle.get();
+        if (::WaitCommEvent(port, &self->lineEvents, &self->overlapped)) {
+            DWORD errors = 0;
+            COMSTAT status{};
+            ::ClearCommError(port, &errors, &status);
+            if (status.cbInQue == 0)
+                continue;
+        } else {
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_IO_PENDING && error != ERROR_INVALID_PARAMETER)
+                self->ReportIoFailure();
+        }
+
+        switch (::WaitForMultipleObjects(3, self->waitEvents, FALSE, INFINITE)) {
+        case WAIT_OBJECT_0:
+            self->CloseAndEnd();
+        case WAIT_OBJECT_0 + 1: {
+            DWORD mask = 0;
+            ::GetCommMask(port, &mask);
+            if (mask & EV_RXCHAR)
+                self->DrainInput();
+            if (mask & EV_CTS)
+                self->Notify(WM_PORT_CTS, 0);
+            if (mask & EV_BREAK)
+                self->Notify(WM_PORT_BREAK, 0);
+            if (mask & EV_ERR)
+                self->Notify(WM_PORT_LINE_ERROR, 0);
+            if (mask & EV_RING)
+                self->Notify(WM_PORT_RING, 0);
+            if (mask & EV_RXFLAG)
+                self->Notify(WM_PORT_EVENT_CHAR, 0);
+            break;
+        }
+        case WAIT_OBJECT_0 + 2:
+            self->SendPending();
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void CSerialPort::CloseAndEnd() {
+    portHandle.Close();
+    // Signal before clearing the flag: once workerAlive is false the engine may be gone.
+    ::SetEvent(workerEnded.get());
+    workerAlive = FALSE;
+    AfxEndThread(kWorkerExitCode);
+}
+
+void CSerialPort::SendPending() {
+    ::ResetEvent(writeEvent.get());
+    ScopedLock<CCriticalSection> lock(ioLock);
+    overlapped.Offset = 0;
+    overlapped.OffsetHigh = 0;
+    Purge();  // a write never goes out with stale input waiting
+    if (writeLength > kWriteBufferBytes || !writeBuffer) {
+        ReportIoFailure();  // refuse rather than read past the buffer
+        return;
+    }
+    DWORD written = 0;
+    if (!::WriteFile(portHandle.get(), writeBuffer.get(), writeLength, &written, &overlapped)) {
+        if (::GetLastError() == ERROR_IO_PENDING)
+            ::GetOverlappedResult(portHandle.get(), &overlapped, &written, TRUE);
+        else
+            ReportIoFailure();
+    }
+}
+
+void CSerialPort::DrainInput() {
+    for (;;) {
+        COMSTAT status{};
+        {
+            ScopedLock<CCriticalSection> lock(ioLock);
+            DWORD errors = 0;
+            ::ClearCommError(portHandle.get(), &errors, &status);
+        }
+        if (status.cbInQue == 0)
+            return;
+        BYTE byte = 0;  // what a failed read reports
+        {
+            ScopedLock<CCriticalSection> lock(ioLock);
+            DWORD read = 0;
+            if (!::ReadFile(portHandle.get(), &byte, 1, &read, &overlapped) && ::GetLastError() == ERROR_IO_PENDING)
+                ::GetOverlappedResult(portHandle.get(), &overlapped, &read, TRUE);
+        }
+        Notify(WM_PORT_BYTE, byte);  // outside the lock: the owner may take its time
+    }
+}
+
+void CSerialPort::Notify(UINT message, WPARAM wParam) const {
+    if (owner)
+        ::SendMessageW(owner, message, wParam, static_cast<LPARAM>(portNumber));
+}
+
+void CSerialPort::ReportIoFailure() const {
+    CWinThread* thread = AfxGetThread();
+    HWND mainWindow = thread && thread->m_pMainWnd ? thread->m_pMainWnd->m_hWnd : nullptr;
+    if (mainWindow)
+        ::PostMessageW(mainWindow, WM_PORT_IO_FAILED, 1, 0);
+}
+
+void CSerialPort::Purge() const { ::PurgeComm(portHandle.get(), kPurgeAll); }

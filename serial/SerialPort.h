@@ -1,0 +1,61 @@
+// The serial port engine: one COM port driven with overlapped I/O by one worker thread, which
+// reports what the line does to an owner window.
+#pragma once
+
+#include "framework/Handle.h"
+#include "framework/Thread.h"
+#include "framework/Wnd.h"
+
+#include <atomic>
+#include <memory>
+
+class CSerialPort {
+public:
+    static constexpr DWORD kWriteBufferBytes = 1024;
+
+    CSerialPort() = default;
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Stops a previous worker, then opens COMn. True when the device opened, even if a later
+    // configuration step failed.
+    BOOL OpenPort(CWnd* owner, UINT portNumber, UINT baud, wchar_t parity, UINT dataBits, UINT stopBits,
+                  DWORD eventMask);
+    // The worker's entry, started with AfxBeginThread and the engine as parameter. Never returns.
+    static UINT PortWorker(LPVOID engine);
+
+    // The frame hand-over: the UI thread fills these under ioLock, then sets writeEvent.
+    DWORD writeLength = 1;                 // bytes from the start of writeBuffer to send; at most 1024
+    std::unique_ptr<BYTE[]> writeBuffer;   // kWriteBufferBytes; allocated by OpenPort
+    CCriticalSection ioLock;               // the open sequence, each read and each write
+    CHandle writeEvent;                    // set by the UI thread when writeBuffer holds a frame; reset by the worker
+    CHandle shutdownEvent;                 // set by the UI thread to make the worker close the port and end
+    CWinThread* workerThread = nullptr;    // stored by the starter; deleted by the thread itself
+
+private:
+    void SendPending();
+    void DrainInput();
+    void Notify(UINT message, WPARAM wParam) const;
+    void ReportIoFailure() const;
+    void Purge() const;
+    [[noreturn]] void CloseAndEnd();
+    // Keeps signalling shutdown until the worker has gone, answering the messages it sends
+    // this thread meanwhile, so that a worker inside SendMessage can finish.
+    void WaitForWorkerToEnd();
+    static void ResetOrCreate(CHandle& event);
+
+    CHandle portHandle;                        // opened by OpenPort under ioLock; closed by the worker at shutdown
+    std::atomic<BOOL> workerAlive{FALSE};      // written by the worker only; polled by the UI thread
+    CHandle workerEnded;                       // set by the worker as it ends; wakes WaitForWorkerToEnd
+    CHandle lineEvent;                         // the event of `overlapped`
+    HANDLE waitEvents[3] = {};                 // shutdown, line event, write: lowest index wins
+    OVERLAPPED overlapped{};                   // the worker's one overlapped record
+    DWORD lineEvents = 0;                      // target of the pending line-event wait; outlives the worker's stack
+    COMMTIMEOUTS timeouts{};
+    DCB lineState{};
+    HWND owner = nullptr;                      // the owner window's handle, taken at open; read by the worker
+    UINT portNumber = 0;
+    DWORD eventMask = 0;
+    DWORD writeBufferSize = 0;                 // capacity in two-byte units
+};

@@ -1,0 +1,28 @@
+#include "PortNumber.h"
+
+int PortTextValue(const std::wstring& text) {
+    if (text.empty() || text.size() > 3)
+        return -1;
+    int value = 0;
+    for (wchar_t c : text)
+        value = value * 10 + ((c >= L'0' && c <= L'9') ? c - L'0' : 0);
+    return value;
+}
+
+std::uint8_t PortNumberFromText(const std::wstring& text) {
+    const int value = PortTextValue(text);
+    return value < 0 || value > 255 ? 0 : static_cast<std::uint8_t>(value);
+}
+
+std::wstring MakePortName(const std::wstring& digits) { return L"COM" + digits; }
+
+std::wstring PortTextFromFriendlyName(const std::wstring& friendlyName) {
+    std::wstring rest = friendlyName;
+    const size_t marker = rest.find(L"(COM");
+    if (marker != std::wstring::npos)
+        rest.erase(0, marker + 4);
+    else
+        rest.erase(0, 3);
+    const size_t close = rest.find(L')');
+    return close == std::wstring::npos ? std::wstring() : rest.substr(0, close);
+}
