@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Sets up the test bench in DIR: a private Wine prefix, an Xvfb display, a persistent wineserver
+# and the virtual null-modem cables, each end mapped as a COM port:
+#   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22
+# and COM6, whose line another program holds exclusively (it is "in use").
+# Every process started here is recorded in DIR/pids; stop.sh ends them by PID.
+set -euo pipefail
+dir=$(realpath -m "$1")
+here=$(dirname "$(realpath "$0")")
+"$here/stop.sh" "$dir" 2>/dev/null || true
+rm -rf "$dir"
+mkdir -p "$dir/cables"
+: >"$dir/pids"
+
+export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Without CAP_SYS_ADMIN, an exclusive hold on a tty (TIOCEXCL) is honoured, as a port in use on Windows.
+drop() { setpriv --bounding-set -sys_admin "$@"; }
+
+exec 3>"$dir/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+echo $! >>"$dir/pids"
+exec 3>&-
+for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
+[ -s "$dir/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$dir/display")"
+echo "DISPLAY=$DISPLAY" >"$dir/env"
+
+mkdir -p "$WINEPREFIX"
+drop wineserver -p  # persistent until stop.sh, so the COM links below are not re-scanned away
+drop wineboot -i >"$dir/wineboot.log" 2>&1
+drop wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+
+cable() {  # cable NAME COM_A COM_B
+    local d="$dir/cables/$1"
+    mkdir -p "$d"
+    socat pty,raw,echo=0,link="$d/a" pty,raw,echo=0,link="$d/b" >"$d/socat.log" 2>&1 &
+    echo $! >>"$dir/pids"
+    for _ in $(seq 100); do [ -e "$d/a" ] && [ -e "$d/b" ] && break; sleep 0.05; done
+    ln -sfn "$(readlink -f "$d/a")" "$WINEPREFIX/dosdevices/com$2"
+    [ -n "${3:-}" ] && ln -sfn "$(readlink -f "$d/b")" "$WINEPREFIX/dosdevices/com$3"
+    return 0
+}
+cable c3 3 13
+cable c4 4 14
+cable c5 5 15
+cable c12 12 22
+cable c6 6 ""
+python3 "$here/hold-port.py" "$(readlink -f "$dir/cables/c6/a")" "$dir/cables/c6/held" &
+echo $! >>"$dir/pids"
+for _ in $(seq 100); do [ -e "$dir/cables/c6/held" ] && break; sleep 0.05; done
+echo "bench ready in $dir ($DISPLAY)"

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Runs a Windows program on the test bench in DIR: wine-run.sh DIR PROGRAM [ARGS...]
+dir=$(realpath -m "$1")
+shift
+[ -f "$dir/env" ] || { echo "no test bench in $dir: run start.sh first" >&2; exit 2; }
+# shellcheck disable=SC1091
+source "$dir/env"
+export DISPLAY WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+exec setpriv --bounding-set -sys_admin wine "$@"

@@ -1,0 +1,56 @@
+// The shipped Quorvex.exe, run and driven as a user would: its window, its controls, its
+// message boxes. The process is ended by its handle when the object goes.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The exe under test: QUORVEX_EXE from the environment (set by CTest).
+std::wstring PanelExePath();
+
+struct MessageBoxSeen {
+    HWND window = nullptr;
+    std::wstring caption;
+    std::wstring text;
+};
+
+class PanelProcess {
+public:
+    // Starts the exe and waits until its main window is shown.
+    explicit PanelProcess(const std::wstring& exe = PanelExePath());
+    ~PanelProcess();
+    PanelProcess(const PanelProcess&) = delete;
+    PanelProcess& operator=(const PanelProcess&) = delete;
+
+    HWND Window() const { return window_; }
+    HWND Control(int id) const { return ::GetDlgItem(window_, id); }
+    DWORD ProcessId() const { return info_.dwProcessId; }
+    HANDLE Process() const { return info_.hProcess; }
+
+    // Presses a button the way a click does, and returns once the program has handled it.
+    void Click(int id) const;
+    // Posts the click and returns at once: for presses that open a modal message box.
+    void ClickAsync(int id) const;
+    std::wstring Text(int id) const;
+    bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
+    std::vector<std::wstring> PortListEntries() const;
+    void SelectPort(const std::wstring& entry) const;
+
+    // A message box of this process, once one shows up within the time.
+    MessageBoxSeen WaitForMessageBox(DWORD timeoutMs = 5000) const;
+    // Presses OK on it and waits until it is gone.
+    void Dismiss(const MessageBoxSeen& box) const;
+    // Any top-level window of the process with this caption, other than the main window.
+    HWND FindWindowByCaption(const std::wstring& caption) const;
+
+    // True if the process ends within the time; its exit code then in *exitCode.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND window_ = nullptr;
+};
+
+std::vector<HWND> TopLevelWindowsOf(DWORD processId);

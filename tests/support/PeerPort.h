@@ -1,0 +1,32 @@
+// The far end of a virtual null-modem cable, opened as the COM port it is mapped to: what the
+// device would see on the line, and what it could send back.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<BYTE>;
+
+class PeerPort {
+public:
+    explicit PeerPort(int comNumber);
+    ~PeerPort();
+    PeerPort(const PeerPort&) = delete;
+    PeerPort& operator=(const PeerPort&) = delete;
+
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Write(const Bytes& bytes) const;
+    // Reads until `count` bytes have arrived or the time is up; returns what arrived.
+    Bytes Read(size_t count, DWORD timeoutMs) const;
+    // Everything that arrives within the quiet time after the last byte.
+    Bytes ReadUntilQuiet(DWORD quietMs) const;
+    void Discard() const;
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+
+Bytes Frame(const char* code);
+std::string Hex(const Bytes& bytes);
