@@ -1,17 +1,31 @@
 #include "PortNumber.h"
 
+#include <algorithm>
+
+namespace {
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+}  // namespace
+
 int PortTextValue(const std::wstring& text) {
     if (text.empty() || text.size() > 3)
         return -1;
     int value = 0;
     for (wchar_t c : text)
-        value = value * 10 + ((c >= L'0' && c <= L'9') ? c - L'0' : 0);
+        value = value * 10 + (IsDigit(c) ? c - L'0' : 0);
     return value;
 }
 
 std::uint8_t PortNumberFromText(const std::wstring& text) {
     const int value = PortTextValue(text);
     return value < 0 || value > 255 ? 0 : static_cast<std::uint8_t>(value);
+}
+
+bool IsBeyondPortRange(const std::wstring& text) {
+    if (text.size() > 3)
+        return std::all_of(text.begin(), text.end(), IsDigit);
+    return PortTextValue(text) > 255;
 }
 
 std::wstring MakePortName(const std::wstring& digits) { return L"COM" + digits; }

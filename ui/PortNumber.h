@@ -12,6 +12,10 @@ int PortTextValue(const std::wstring& text);
 // The port number of a text: 0 when no number can be read or it does not fit in 8 bits.
 std::uint8_t PortNumberFromText(const std::wstring& text);
 
+// True when the text reads as a number that no port byte holds: a value above 255, or more than
+// three characters that are all digits.
+bool IsBeyondPortRange(const std::wstring& text);
+
 // "COM" followed by the text.
 std::wstring MakePortName(const std::wstring& digits);
 
