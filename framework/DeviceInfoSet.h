@@ -1,8 +1,9 @@
 // A device information set from the device-installation services, destroyed by its owner.
 #pragma once
 
-#include <setupapi.h>
 #include <windows.h>
+
+#include <setupapi.h>
 
 #include <utility>
 

@@ -1,12 +1,10 @@
 // Candidates from the COM-port device interfaces that the device-installation services report as
 // present (Windows 2000 and later).
-#include <setupapi.h>
+#include "DiscoveryWays.h"
+#include "framework/DeviceInfoSet.h"
 
 #include <cwchar>
 #include <vector>
-
-#include "DiscoveryWays.h"
-#include "framework/DeviceInfoSet.h"
 
 namespace {
 

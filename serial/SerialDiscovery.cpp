@@ -2,10 +2,10 @@
 // open now and fills in the names a way left empty.
 #include "SerialDiscovery.h"
 
-#include <cstdio>
-
 #include "DiscoveryWays.h"
 #include "framework/Handle.h"
+
+#include <cstdio>
 
 namespace {
 

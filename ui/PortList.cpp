@@ -1,10 +1,10 @@
 #include "PortList.h"
 
+#include "PortNumber.h"
+
 #include <cstring>
 #include <string>
 #include <utility>
-
-#include "PortNumber.h"
 
 namespace {
 
