@@ -1,6 +1,8 @@
 // Message maps: each class lists its handlers in a table of typed entries, chained to its base's.
 #pragma once
 
+#include "Object.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -45,9 +47,8 @@ struct MessageMap {
 };
 
 // The root of everything that handles messages or commands.
-class CCmdTarget {
+class CCmdTarget : public CObject {
 public:
-    virtual ~CCmdTarget() = default;
     virtual const MessageMap& GetMessageMap() const {
         static const MessageMap map(nullptr, {});
         return map;

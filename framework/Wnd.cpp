@@ -1,6 +1,7 @@
 #include "Wnd.h"
 
 #include "App.h"
+#include "Menu.h"
 
 #include <map>
 
@@ -134,6 +135,11 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     }
     if (const MessageMapEntry* entry = GetMessageMap().Find(message, code, id)) {
         *result = entry->invoke(*this, wParam, lParam);
+        return TRUE;
+    }
+    // Owner-drawn menu items are drawn and measured by the permanent menu object that holds them.
+    if (CMenu::RouteOwnerDraw(message, lParam)) {
+        *result = TRUE;
         return TRUE;
     }
     // Commands nobody here handles go on to the application, as menu commands do.
