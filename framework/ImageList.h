@@ -1,8 +1,9 @@
 // Common-controls image lists: the wrapper owns its list and destroys it when it dies.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <utility>
 
