@@ -39,12 +39,15 @@ private:
 struct ProbeAnswer {
     int versionCode = -1;
     int classicTheme = -1;
+    unsigned metricsSize = 0;
+    int menuFont = -1;
 };
 
 ProbeAnswer RunProbe() {
     const std::string output = RunAndCapture(SiblingProgram(kProbe));
     ProbeAnswer answer;
-    REQUIRE(std::sscanf(output.c_str(), "%d %d", &answer.versionCode, &answer.classicTheme) == 2);
+    REQUIRE(std::sscanf(output.c_str(), "%d %d %u %d", &answer.versionCode, &answer.classicTheme, &answer.metricsSize,
+                        &answer.menuFont) == 4);
     return answer;
 }
 
@@ -64,6 +67,21 @@ TEST_CASE("the version code follows the Windows version the program runs on") {
         CAPTURE(std::string(row.wineVersion, row.wineVersion + lstrlenW(row.wineVersion)));
         TemporaryValue version(kProbeDefaults, L"Version", row.wineVersion);
         CHECK(RunProbe().versionCode == row.code);
+    }
+}
+
+TEST_CASE("the menu font is asked for with the structure size the Windows version knows") {
+    // 500 bytes before Vista, 504 with iPaddedBorderWidth from Vista on; the same on 32 and 64 bits.
+    struct Row {
+        const wchar_t* wineVersion;
+        unsigned size;
+    };
+    for (const Row& row : {Row{L"winxp", 500}, Row{L"win2k", 500}, Row{L"win7", 504}, Row{L"win10", 504}}) {
+        CAPTURE(std::string(row.wineVersion, row.wineVersion + lstrlenW(row.wineVersion)));
+        TemporaryValue version(kProbeDefaults, L"Version", row.wineVersion);
+        const ProbeAnswer answer = RunProbe();
+        CHECK(answer.metricsSize == row.size);
+        CHECK(answer.menuFont == 1);
     }
 }
 

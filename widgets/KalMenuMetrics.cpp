@@ -5,23 +5,35 @@
 #include "framework/Thread.h"
 #include "framework/Wnd.h"
 
-UINT NonClientMetricsSize() {
+namespace {
+
+// The structure as Vista and later define it. Built for XP, the headers stop before its last field.
 #if WINVER >= 0x0600
+using FullNonClientMetrics = NONCLIENTMETRICSW;
+constexpr size_t kPreVistaSize = offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth);
+#else
+struct FullNonClientMetrics : NONCLIENTMETRICSW {
+    int iPaddedBorderWidth;
+};
+constexpr size_t kPreVistaSize = sizeof(NONCLIENTMETRICSW);
+#endif
+
+}  // namespace
+
+UINT NonClientMetricsSize() {
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof version;
     ::GetVersionExW(&version);
-    return version.dwMajorVersion < 6 ? static_cast<UINT>(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth))
-                                      : static_cast<UINT>(sizeof(NONCLIENTMETRICSW));
-#else
-    return sizeof(NONCLIENTMETRICSW);  // built for XP: the structure has no Vista field, and every version takes it
-#endif
+    // Windows before Vista refuses the larger structure.
+    return static_cast<UINT>(version.dwMajorVersion < 6 ? kPreVistaSize : sizeof(FullNonClientMetrics));
 }
 
-void CreateMenuFont(CFont& font) {
-    NONCLIENTMETRICSW metrics{};
+BOOL CreateMenuFont(CFont& font) {
+    FullNonClientMetrics metrics{};
     metrics.cbSize = NonClientMetricsSize();
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-    font.CreateFontIndirect(&metrics.lfMenuFont);
+    if (!::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+        return FALSE;
+    return font.CreateFontIndirect(&metrics.lfMenuFont);
 }
 
 HWND MeasuringWindow() {

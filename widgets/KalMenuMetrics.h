@@ -7,7 +7,7 @@
 
 // The NONCLIENTMETRICSW size this Windows accepts: before Vista it lacks iPaddedBorderWidth.
 UINT NonClientMetricsSize();
-// The font Windows draws menus with.
-void CreateMenuFont(CFont& font);
+// The font Windows draws menus with; FALSE when the system would not say which it is.
+BOOL CreateMenuFont(CFont& font);
 // The current thread's main window, or the desktop when there is none.
 HWND MeasuringWindow();
