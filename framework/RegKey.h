@@ -26,6 +26,11 @@ public:
         Close();
         return ::RegOpenKeyExW(parent, name, 0, access, &key_);
     }
+    // Opens the subkey, creating it first when it is missing.
+    LONG Create(HKEY parent, const wchar_t* name, REGSAM access = KEY_ALL_ACCESS) {
+        Close();
+        return ::RegCreateKeyExW(parent, name, 0, nullptr, 0, access, nullptr, &key_, nullptr);
+    }
     void Close() {
         if (key_)
             ::RegCloseKey(std::exchange(key_, nullptr));

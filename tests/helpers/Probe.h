@@ -1,0 +1,25 @@
+// Runs discovery_probe.exe under a chosen Windows version and reads back what discovery found.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProbedPort {
+    std::wstring devicePath, portName, friendlyName, description;
+    bool isUsb = false;
+};
+
+struct ProbeResult {
+    std::vector<ProbedPort> ports;
+    std::wstring error;       // empty when discovery raised none
+    bool repeatable = false;  // every call left the same list
+    double microsPerCall = 0;
+};
+
+// version: a name Wine's per-program Version setting takes (nt40, win98, win2k, win7...).
+ProbeResult RunDiscoveryProbe(const wchar_t* version, int calls = 2);
+
+// The port names of the records, in order.
+std::vector<std::wstring> PortNames(const ProbeResult& result);
+// The friendly names of the records, in order.
+std::vector<std::wstring> FriendlyNames(const ProbeResult& result);
