@@ -6,6 +6,7 @@
 #include "helpers/EnumTree.h"
 #include "helpers/Probe.h"
 #include "helpers/WideText.h"
+#include "support/Panel.h"
 
 #include <string>
 #include <vector>
@@ -222,4 +223,18 @@ TEST_CASE("benchmark: one discovery on NT 4 with the bench's ports") {
     CHECK(result.error.empty());
     MESSAGE("NT 4 discovery of COM1 to COM16 (" << result.ports.size() << " present): " << result.microsPerCall
                                                 << " us per call");
+}
+
+TEST_CASE("Search in the shipped program lists the ports it finds and enables Connect") {
+    ComDevices devices;
+    devices.Add(L"0005", L"USB Serial Port (COM5)", L"USB Serial Port", L"USB Port #1");
+    devices.Add(L"0003", L"Communications Port (COM3)", L"Communications Port");
+    PanelProcess panel;
+    REQUIRE(panel.Window());
+    CHECK_FALSE(panel.Enabled(1002));
+    panel.Click(1000);
+    CHECK(panel.PortListEntries() == Names{L"COM3", L"COM5"});
+    // Another process's combo box has no window text to read; its selected index tells.
+    CHECK(::SendMessageW(panel.Control(1001), CB_GETCURSEL, 0, 0) == 0);
+    CHECK(panel.Enabled(1002));
 }
