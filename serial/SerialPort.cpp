@@ -172,7 +172,9 @@ void CSerialPort::SendPending() {
 }
 
 void CSerialPort::DrainInput() {
-    for (;;) {
+    // A stop ends the drain too: a line that never goes quiet would otherwise keep the worker
+    // from ever seeing it.
+    while (::WaitForSingleObject(shutdownEvent.get(), 0) != WAIT_OBJECT_0) {
         COMSTAT status{};
         {
             ScopedLock<CCriticalSection> lock(ioLock);

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# Usage: start.sh DIR [KEEPER_EXE]
 # Sets up the test bench in DIR: a private Wine prefix, an Xvfb display, a persistent wineserver
 # and the virtual null-modem cables, each end mapped as a COM port:
 #   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22
@@ -17,7 +18,7 @@ export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=
 drop() { setpriv --bounding-set -sys_admin "$@"; }
 
 exec 3>"$dir/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 </dev/null &
 echo $! >>"$dir/pids"
 exec 3>&-
 for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
@@ -26,14 +27,14 @@ export DISPLAY=":$(head -n1 "$dir/display")"
 echo "DISPLAY=$DISPLAY" >"$dir/env"
 
 mkdir -p "$WINEPREFIX"
-drop wineserver -p  # persistent until stop.sh, so the COM links below are not re-scanned away
-drop wineboot -i >"$dir/wineboot.log" 2>&1
+drop wineserver -p >/dev/null 2>&1 </dev/null  # persistent until stop.sh, so the COM links below are not re-scanned away
+drop wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
 drop wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
 cable() {  # cable NAME COM_A COM_B
     local d="$dir/cables/$1"
     mkdir -p "$d"
-    socat pty,raw,echo=0,link="$d/a" pty,raw,echo=0,link="$d/b" >"$d/socat.log" 2>&1 &
+    socat pty,raw,echo=0,link="$d/a" pty,raw,echo=0,link="$d/b" >"$d/socat.log" 2>&1 </dev/null &
     echo $! >>"$dir/pids"
     for _ in $(seq 100); do [ -e "$d/a" ] && [ -e "$d/b" ] && break; sleep 0.05; done
     ln -sfn "$(readlink -f "$d/a")" "$WINEPREFIX/dosdevices/com$2"
@@ -45,7 +46,11 @@ cable c4 4 14
 cable c5 5 15
 cable c12 12 22
 cable c6 6 ""
-python3 "$here/hold-port.py" "$(readlink -f "$dir/cables/c6/a")" "$dir/cables/c6/held" &
+python3 "$here/hold-port.py" "$(readlink -f "$dir/cables/c6/a")" "$dir/cables/c6/held" >/dev/null 2>&1 </dev/null &
 echo $! >>"$dir/pids"
 for _ in $(seq 100); do [ -e "$dir/cables/c6/held" ] && break; sleep 0.05; done
+if [ -n "${2:-}" ]; then
+    drop wine "$2" >/dev/null 2>&1 </dev/null &
+    echo $! >>"$dir/pids"
+fi
 echo "bench ready in $dir ($DISPLAY)"

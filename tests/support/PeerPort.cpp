@@ -1,5 +1,7 @@
 #include "PeerPort.h"
 
+#include "Wait.h"
+
 #include <cstdio>
 
 PeerPort::PeerPort(int comNumber) {
@@ -34,6 +36,7 @@ Bytes PeerPort::Read(size_t count, DWORD timeoutMs) const {
     Bytes received;
     const ULONGLONG deadline = ::GetTickCount() + static_cast<ULONGLONG>(timeoutMs);
     while (received.size() < count && ::GetTickCount() < deadline) {
+        PumpMessages();  // an engine on this thread's windows reports to them synchronously
         BYTE buffer[256];
         DWORD got = 0;
         const DWORD want = static_cast<DWORD>(count - received.size() < sizeof(buffer) ? count - received.size()
@@ -49,6 +52,7 @@ Bytes PeerPort::ReadUntilQuiet(DWORD quietMs) const {
     Bytes received;
     ULONGLONG lastByte = ::GetTickCount();
     while (::GetTickCount() - lastByte < quietMs) {
+        PumpMessages();
         BYTE buffer[256];
         DWORD got = 0;
         if (!::ReadFile(handle_, buffer, sizeof(buffer), &got, nullptr))

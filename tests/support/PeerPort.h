@@ -18,7 +18,8 @@ public:
 
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     bool Write(const Bytes& bytes) const;
-    // Reads until `count` bytes have arrived or the time is up; returns what arrived.
+    // Reads until `count` bytes have arrived or the time is up; returns what arrived. Both reads
+    // answer this thread's messages while they wait.
     Bytes Read(size_t count, DWORD timeoutMs) const;
     // Everything that arrives within the quiet time after the last byte.
     Bytes ReadUntilQuiet(DWORD quietMs) const;

@@ -1,0 +1,21 @@
+# Two commands do everything: `make run` and `make test`.
+BUILD := build
+
+.PHONY: run test build deps configure
+
+run: build
+	tools/run-panel.sh
+
+test: build
+	cd $(BUILD)/x64 && ctest --output-on-failure
+
+build: configure
+	cmake --build $(BUILD)/x64 -j2
+	cmake --build $(BUILD)/x86 -j2
+
+configure: deps
+	@[ -f $(BUILD)/x64/CMakeCache.txt ] || cmake -S . -B $(BUILD)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake -DCMAKE_BUILD_TYPE=Release
+	@[ -f $(BUILD)/x86/CMakeCache.txt ] || cmake -S . -B $(BUILD)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86.cmake -DCMAKE_BUILD_TYPE=Release -DQUORVEX_TESTS=OFF
+
+deps:
+	@tools/install-deps.sh
