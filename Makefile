@@ -1,5 +1,7 @@
 # Two commands do everything: `make run` and `make test`.
 BUILD := build
+# The multiviewer simulator is a native Linux program, built apart from the Windows cross builds.
+NATIVE := $(BUILD)/native
 
 .PHONY: run test build deps configure
 
@@ -7,13 +9,16 @@ run: build
 	tools/run-panel.sh
 
 test: build
+	cd $(NATIVE) && ctest --output-on-failure
 	cd $(BUILD)/x64 && ctest --output-on-failure
 
 build: configure
+	cmake --build $(NATIVE) -j2
 	cmake --build $(BUILD)/x64 -j2
 	cmake --build $(BUILD)/x86 -j2
 
 configure: deps
+	@[ -f $(NATIVE)/CMakeCache.txt ] || cmake -S tools/simulator -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
 	@[ -f $(BUILD)/x64/CMakeCache.txt ] || cmake -S . -B $(BUILD)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake -DCMAKE_BUILD_TYPE=Release
 	@[ -f $(BUILD)/x86/CMakeCache.txt ] || cmake -S . -B $(BUILD)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86.cmake -DCMAKE_BUILD_TYPE=Release -DQUORVEX_TESTS=OFF
 

@@ -1,0 +1,8 @@
+// The words of one log line for what arrived: the command's meaning, or what was wrong with it.
+#pragma once
+
+#include <string>
+
+#include "FrameSplitter.h"
+
+std::string DescribeEvent(const LineEvent& event);

@@ -1,0 +1,53 @@
+#include "Options.h"
+
+#include "Hex.h"
+
+const char kUsage[] =
+    "usage: quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE\n"
+    "  LINE          the tty or pty of the multiviewer's end of the cable (9600 8N1)\n"
+    "  --log FILE    also write everything to FILE\n"
+    "  --reply HEX   send these bytes back after every command frame, e.g. --reply '4F 4B 0A'\n"
+    "  --send HEX    send these bytes once, as soon as the line is open\n"
+    "  --no-picture  log the frames only, without the screen pictures\n";
+
+namespace {
+
+bool TakeHex(const std::string& name, const std::string& value, std::vector<std::uint8_t>* into, Options* options) {
+    const auto bytes = ParseHex(value);
+    if (!bytes) {
+        options->error = name + " needs pairs of hex digits, not \"" + value + "\"";
+        return false;
+    }
+    *into = *bytes;
+    return true;
+}
+
+}  // namespace
+
+Options ParseOptions(const std::vector<std::string>& arguments) {
+    Options options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--no-picture") {
+            options.pictures = false;
+        } else if ((argument == "--log" || argument == "--reply" || argument == "--send") && !hasValue) {
+            options.error = argument + " needs a value";
+        } else if (argument == "--log") {
+            options.logPath = arguments[++i];
+        } else if (argument == "--reply") {
+            TakeHex(argument, arguments[++i], &options.reply, &options);
+        } else if (argument == "--send") {
+            TakeHex(argument, arguments[++i], &options.greeting, &options);
+        } else if (argument.rfind("--", 0) == 0 || !options.line.empty()) {
+            options.error = "unexpected argument \"" + argument + "\"";
+        } else {
+            options.line = argument;
+        }
+        if (!options.error.empty())
+            return options;
+    }
+    if (options.line.empty())
+        options.error = "which line? give the tty or pty path";
+    return options;
+}

@@ -1,0 +1,19 @@
+// The simulator's command line:
+//   quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Options {
+    std::string line;                    // tty or pty path
+    std::string logPath;                 // empty: terminal only
+    std::vector<std::uint8_t> reply;     // sent back after every command frame
+    std::vector<std::uint8_t> greeting;  // sent once when the line is open
+    bool pictures = true;
+    std::string error;  // set when the command line cannot be used
+};
+
+Options ParseOptions(const std::vector<std::string>& arguments);
+extern const char kUsage[];
