@@ -11,6 +11,10 @@
 
 class CCmdTarget;
 
+// Reflected rows carry the parent's message plus this base, so a child's map keeps the messages it
+// gets itself apart from the notifications its parent hands back to it.
+constexpr UINT kReflectBase = 0xBC00;
+
 // One row of a message map. Command rows (WM_COMMAND) match a notification code and an ID range.
 struct MessageMapEntry {
     using Invoker = std::function<LRESULT(CCmdTarget&, WPARAM, LPARAM)>;
@@ -24,7 +28,8 @@ struct MessageMapEntry {
     bool Matches(UINT msg, UINT notifyCode, UINT id) const {
         if (msg != message)
             return false;
-        if (msg != WM_COMMAND && msg != WM_NOTIFY)
+        const UINT kind = msg >= kReflectBase ? msg - kReflectBase : msg;
+        if (kind != WM_COMMAND && kind != WM_NOTIFY)
             return true;
         return notifyCode == code && id >= firstId && id <= lastId;
     }
@@ -115,5 +120,25 @@ MessageMapEntry OnClickedRange(UINT firstId, UINT lastId, void (T::*handler)(UIN
             [handler](CCmdTarget& target, WPARAM wParam, LPARAM) -> LRESULT {
                 (static_cast<T&>(target).*handler)(LOWORD(wParam));
                 return 0;
+            }};
+}
+
+// Reflected entries: the child handles a notification its parent received from it. An answer of 0
+// passes the notification on to the parent as well; any other answer ends it there.
+template <class T>
+MessageMapEntry OnReflected(UINT notifyCode, BOOL (T::*handler)()) {
+    return {kReflectBase + WM_COMMAND, notifyCode, 0, 0xFFFF,
+            [handler](CCmdTarget& target, WPARAM, LPARAM) -> LRESULT {
+                return (static_cast<T&>(target).*handler)();
+            }};
+}
+
+// A reflected control-colour message (WM_CTLCOLORBTN...): a NULL brush passes it on to the parent.
+template <class T>
+MessageMapEntry OnReflectedMessage(UINT message, HBRUSH (T::*handler)(HDC, UINT)) {
+    return {kReflectBase + message, 0, 0, 0, [message, handler](CCmdTarget& target, WPARAM wParam, LPARAM) {
+                const UINT controlType = static_cast<UINT>(message - WM_CTLCOLORMSGBOX);
+                return reinterpret_cast<LRESULT>(
+                    (static_cast<T&>(target).*handler)(reinterpret_cast<HDC>(wParam), controlType));
             }};
 }

@@ -5,7 +5,20 @@
 
 #include <string>
 
-class CButton : public CWnd {};
+// An owner-drawn button paints in DrawItem, called with the WM_DRAWITEM its parent received.
+class CButton : public CWnd {
+public:
+    virtual void DrawItem(LPDRAWITEMSTRUCT) {}
+
+protected:
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+        if (message != WM_DRAWITEM)
+            return CWnd::OnChildNotify(message, wParam, lParam, result);
+        DrawItem(reinterpret_cast<LPDRAWITEMSTRUCT>(lParam));
+        *result = TRUE;
+        return TRUE;
+    }
+};
 
 class CComboBox : public CWnd {
 public:

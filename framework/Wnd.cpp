@@ -41,6 +41,20 @@ HWND NotifyingChild(HWND parent, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+// The notification code and the control ID of a WM_COMMAND or WM_NOTIFY; zeros for other messages.
+void DecodeNotification(UINT message, WPARAM wParam, LPARAM lParam, UINT* code, UINT* id) {
+    *code = 0;
+    *id = 0;
+    if (message == WM_COMMAND) {
+        *code = HIWORD(wParam);
+        *id = LOWORD(wParam);
+    } else if (message == WM_NOTIFY) {
+        const auto* header = reinterpret_cast<NMHDR*>(lParam);
+        *code = header->code;
+        *id = static_cast<UINT>(header->idFrom);
+    }
+}
+
 }  // namespace
 
 CWnd::~CWnd() {
@@ -125,14 +139,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 
     UINT code = 0;
     UINT id = 0;
-    if (message == WM_COMMAND) {
-        code = HIWORD(wParam);
-        id = LOWORD(wParam);
-    } else if (message == WM_NOTIFY) {
-        const auto* header = reinterpret_cast<NMHDR*>(lParam);
-        code = header->code;
-        id = static_cast<UINT>(header->idFrom);
-    }
+    DecodeNotification(message, wParam, lParam, &code, &id);
     if (const MessageMapEntry* entry = GetMessageMap().Find(message, code, id)) {
         *result = entry->invoke(*this, wParam, lParam);
         return TRUE;
@@ -158,7 +165,31 @@ BOOL CWnd::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* r
     return childWnd && childWnd->OnChildNotify(message, wParam, lParam, result);
 }
 
-BOOL CWnd::OnChildNotify(UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    UINT code = 0;
+    UINT id = 0;
+    DecodeNotification(message, wParam, lParam, &code, &id);
+    const MessageMapEntry* entry = GetMessageMap().Find(kReflectBase + message, code, id);
+    if (!entry)
+        return FALSE;
+    const LRESULT answer = entry->invoke(*this, wParam, lParam);
+    if (!answer)
+        return FALSE;
+    *result = message == WM_COMMAND || message == WM_NOTIFY ? 0 : answer;
+    return TRUE;
+}
+
+BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT frameFlags) {
+    const DWORD style = GetStyle();
+    const DWORD changed = (style & ~remove) | add;
+    if (changed == style)
+        return FALSE;
+    ::SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>(changed));
+    if (frameFlags)
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | frameFlags);
+    return TRUE;
+}
 
 LRESULT CWnd::Default() { return DefWindowProcW(current_.message, current_.wParam, current_.lParam); }
 

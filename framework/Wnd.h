@@ -19,6 +19,10 @@ public:
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
     HWND UnsubclassWindow();
 
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongW(m_hWnd, GWL_STYLE)); }
+    // Removes then adds style bits; with frame flags, the frame is recomputed. TRUE when it changed.
+    BOOL ModifyStyle(DWORD remove, DWORD add, UINT frameFlags = 0);
+
     virtual BOOL PreTranslateMessage(MSG* msg);
     // Offers a message to each attached window from msg->hwnd up to (not past) stop.
     static BOOL WalkPreTranslateTree(HWND stop, MSG* msg);
@@ -28,12 +32,14 @@ protected:
     virtual void PreSubclassWindow() {}
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
-    // A notification the parent received from this child, offered back to the child first.
+    // A notification the parent received from this child, offered back to the child first. The
+    // default runs the child's reflected map entries (OnReflected, OnReflectedMessage).
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
     virtual void PostNcDestroy() {}
     // The previous window procedure's answer to the message being handled.
     LRESULT Default();
-    LRESULT DefWindowProcW(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the window does without this object; Default() goes through it too.
+    virtual LRESULT DefWindowProcW(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
     static LRESULT CALLBACK StandardWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
