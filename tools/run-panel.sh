@@ -1,31 +1,119 @@
 #!/usr/bin/env bash
-# Opens the control panel under Wine: on the user's display when there is one; otherwise on a
-# private Xvfb display, where it takes a screenshot, closes the program and says where the
-# screenshot is.
+# `make run`: the control panel under Wine with a simulated multiviewer on the far end of a
+# virtual null-modem cable (a socat pty pair), the panel's end mapped as COM3 of a private prefix.
+# With a display, the panel opens for the user to click and the simulator draws the device's
+# screen in this terminal. Without one, the same runs on a private Xvfb display through a
+# scripted session, leaving screenshots and the simulator's log in build/run/.
+# Everything started here is ended by its PID, or with the prefix's wineserver, on the way out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-exe="$root/build/x64/Quorvex.exe"
-bench="$root/tests/bench"
+x64=${QUORVEX_X64_BUILD:-$root/build/x64}
+native=${QUORVEX_NATIVE_BUILD:-$root/build/native}
+run=${QUORVEX_RUN_DIR:-$root/build/run}
+port=3
 
+export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+pids=()
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# wait_for SECONDS COMMAND...: polls until the command succeeds; fails when the time is up.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+
+start_xvfb() {
+    local displayfile="$run/display"
+    rm -f "$displayfile"
+    exec 3>"$displayfile"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$run/xvfb.log" 2>&1 </dev/null &
+    pids+=($!)
+    exec 3>&-
+    wait_for 10 test -s "$displayfile" || { echo "Xvfb did not start" >&2; exit 1; }
+    export DISPLAY=":$(head -n1 "$displayfile")"
+}
+
+# A prefix made once and kept: the simulator's line is a registered COM-port device there, as a
+# driver would leave it, so Search finds it; the CJK font is linked behind the dialog fonts, so the
+# Chinese captions show.
+prepare_prefix() {
+    [ -f "$WINEPREFIX/.quorvex-demo" ] && return 0
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    echo "making the Wine prefix $WINEPREFIX (once)"
+    wineboot -i >"$run/wineboot.log" 2>&1 </dev/null
+    wine "$x64/demo_port.exe" "$port"
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    "$root/tools/link-cjk-font.sh"
+    wineserver -k
+    touch "$WINEPREFIX/.quorvex-demo"
+}
+
+# The cable: the panel's end is COM3 of the prefix; the simulator holds the other end.
+start_cable_and_simulator() {
+    local cable="$run/cable"
+    rm -rf "$cable"
+    mkdir -p "$cable"
+    wineserver -p  # persistent, so Wine's device scan at start does not undo the link below
+    wine reg query 'HKCU\Software\Wine' >/dev/null 2>&1
+    socat pty,raw,echo=0,link="$cable/panel" pty,raw,echo=0,link="$cable/device" >"$cable/socat.log" 2>&1 </dev/null &
+    pids+=($!)
+    wait_for 10 test -e "$cable/panel" -a -e "$cable/device" || { echo "socat did not make the cable" >&2; exit 1; }
+    local line
+    line=$(readlink -f "$cable/panel")
+    ln -sfn "$line" "$WINEPREFIX/dosdevices/com$port"
+    # Search opens the device path, Connect the COM name: both lead to the panel's end of the cable.
+    ln -sfn "$line" "$WINEPREFIX/dosdevices/root#ports#$(printf %04d "$port")#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"
+    rm -f "$run/simulator.log"
+    "$native/quorvex-simulator" --log "$run/simulator.log" "$(readlink -f "$cable/device")" &
+    pids+=($!)
+    wait_for 10 grep -q listening "$run/simulator.log" 2>/dev/null || { echo "the simulator did not start" >&2; exit 1; }
+}
+
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+run_with_display() {
+    echo "The simulated multiviewer is on COM$port: press Search, pick COM$port, press Connect, then the buttons."
+    echo "Close the control panel to end."
+    wine "$x64/Quorvex.exe" || true
+}
+
+run_scripted() {
+    rm -f "$run"/*.bmp "$run"/*.png
+    # A virtual desktop gives the windows Wine-drawn frames, as a window manager would.
+    wine explorer /desktop=Quorvex,800x900 "$x64/demo_session.exe" "$(windows_path "$x64/Quorvex.exe")" "COM$port" \
+        "$(windows_path "$run/simulator.log")" "$(windows_path "$run")"
+    local shot
+    for shot in main-window about-box; do
+        convert "$run/$shot.bmp" "$run/$shot.png"
+        rm -f "$run/$shot.bmp"
+    done
+    echo
+    echo "No display: the control panel ran a scripted session under Xvfb against the simulated multiviewer."
+    echo "  main window: $run/main-window.png"
+    echo "  About box:   $run/about-box.png"
+    echo "  simulator:   $run/simulator.log"
+}
+
+mkdir -p "$run"
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-    export WINEPREFIX="$root/build/run/prefix" WINEDEBUG=-all
-    [ -d "$WINEPREFIX" ] || { mkdir -p "$WINEPREFIX"; wineboot -i >/dev/null 2>&1; }
-    exec wine "$exe"
+    prepare_prefix
+    start_cable_and_simulator
+    run_with_display
+else
+    start_xvfb
+    prepare_prefix
+    start_cable_and_simulator
+    run_scripted
 fi
-
-dir="$root/build/run/headless"
-trap '"$bench/stop.sh" "$dir"' EXIT
-"$bench/start.sh" "$dir" >/dev/null
-source "$dir/env"
-"$bench/wine-run.sh" "$dir" "$exe" &
-panel=$!
-echo $panel >>"$dir/pids"
-for _ in $(seq 200); do
-    xwininfo -display "$DISPLAY" -root -tree 2>/dev/null | grep -q '"Quorvex  V1.00"' && break
-    sleep 0.1
-done
-sleep 1  # let the first paint finish before the capture
-shot="$root/build/run/quorvex.png"
-import -display "$DISPLAY" -window root -crop 480x720+0+0 "$shot"
-kill "$panel" 2>/dev/null || true
-echo "No display: the control panel ran under Xvfb. Screenshot: $shot"

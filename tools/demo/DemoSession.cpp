@@ -1,0 +1,150 @@
+// demo_session: the scripted session of `make run` without a display. Starts the shipped control
+// panel, finds and connects the simulator's port, presses a few commands, each one only after
+// the simulator has logged the one before, takes pictures of the main window and the About box,
+// disconnects and closes the panel.
+//   demo_session.exe QUORVEX_EXE PORT SIMULATOR_LOG OUTPUT_FOLDER
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "Panel.h"
+#include "Wait.h"
+#include "WindowShot.h"
+#include "res/resource.h"
+#include "ui/DeviceCommands.h"
+
+namespace {
+
+constexpr DWORD kFrameTimeoutMs = 5000;
+
+// Frames the simulator has logged so far: every frame line shows its bytes from the "G" on.
+int FramesLogged(const std::wstring& logPath) {
+    FILE* file = _wfopen(logPath.c_str(), L"rb");
+    if (!file)
+        return 0;
+    std::string text;
+    char chunk[4096];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        text.append(chunk, got);
+    std::fclose(file);
+    int frames = 0;
+    for (size_t at = text.find("  [47 "); at != std::string::npos; at = text.find("  [47 ", at + 1))
+        ++frames;
+    return frames;
+}
+
+class Session {
+public:
+    Session(const std::wstring& exe, std::wstring logPath, std::wstring outputFolder)
+        : panel_(exe), logPath_(std::move(logPath)), output_(std::move(outputFolder)) {}
+
+    bool Started() const { return panel_.Window() != nullptr; }
+
+    bool Connect(const std::wstring& port) {
+        panel_.Click(IDC_SEARCH);
+        std::wstring found;
+        for (const std::wstring& entry : panel_.PortListEntries())
+            found += L" " + entry;
+        Say("Search found" + Narrow(found));
+        panel_.SelectPort(port);
+        panel_.Click(IDC_CONNECT);
+        if (panel_.Text(IDC_CONNECT) != L"Disconnect")
+            return Fail("Connect did not open " + Narrow(port) + "; the button says " +
+                        Narrow(panel_.Text(IDC_CONNECT)));
+        Say("connected");
+        return true;
+    }
+
+    // Presses the button of this command and waits until its frame reached the simulator.
+    bool Press(const char* meaning) {
+        const DeviceCommand* command = FindByMeaning(meaning);
+        const int before = FramesLogged(logPath_);
+        panel_.Click(static_cast<int>(command->controlId));
+        if (!WaitUntil([&] { return FramesLogged(logPath_) > before; }, kFrameTimeoutMs))
+            return Fail(std::string("the simulator did not get: ") + meaning);
+        return true;
+    }
+
+    bool ShootMainWindow() { return Shoot(panel_.Window(), L"main-window.bmp"); }
+
+    bool ShootAboutBox() {
+        ::PostMessageW(panel_.Window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND about = nullptr;
+        WaitUntil([&] { return (about = panel_.FindWindowByCaption(L"关于 Quorvex")) != nullptr; });
+        if (!about)
+            return Fail("the About box did not open");
+        ::RedrawWindow(about, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        const bool saved = Shoot(about, L"about-box.bmp");
+        ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        WaitUntil([&] { return !::IsWindow(about); });
+        return saved;
+    }
+
+    bool DisconnectAndClose() {
+        panel_.Click(IDC_CONNECT);
+        if (panel_.Text(IDC_CONNECT) != L"connect")
+            return Fail("Disconnect did not free the port");
+        Say("disconnected");
+        ::PostMessageW(panel_.Window(), WM_CLOSE, 0, 0);
+        return panel_.WaitForExit(10000) || Fail("the panel did not close");
+    }
+
+private:
+    static const DeviceCommand* FindByMeaning(const char* meaning) {
+        for (const DeviceCommand& command : kDeviceCommands)
+            if (std::string(command.meaning) == meaning)
+                return &command;
+        return nullptr;
+    }
+
+    bool Shoot(HWND window, const wchar_t* name) {
+        // Let the window finish painting before the picture is taken.
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        ::GdiFlush();
+        if (!SaveWindowShot(window, output_ + L"\\" + name))
+            return Fail("could not save a screenshot");
+        return true;
+    }
+
+    static std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+    static void Say(const std::string& text) {
+        std::printf("demo: %s\n", text.c_str());
+        std::fflush(stdout);
+    }
+    static bool Fail(const std::string& text) {
+        Say("FAILED: " + text);
+        return false;
+    }
+
+    PanelProcess panel_;
+    std::wstring logPath_;
+    std::wstring output_;
+};
+
+constexpr const char* kLayoutsAndAudio[] = {
+    "quad split",         "single screen, input 2",        "\"H\" layout", "one large (input 3), three small",
+    "audio from input 2", "two-way split, inputs 3 and 4",
+};
+
+bool Run(Session& session, const std::wstring& port) {
+    if (!session.Started() || !session.Connect(port))
+        return false;
+    for (const char* meaning : kLayoutsAndAudio)
+        if (!session.Press(meaning))
+            return false;
+    if (!session.ShootMainWindow() || !session.Press("mute") || !session.Press("standby"))
+        return false;
+    return session.ShootAboutBox() && session.Press("standby") && session.DisconnectAndClose();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: demo_session QUORVEX_EXE PORT SIMULATOR_LOG OUTPUT_FOLDER\n");
+        return 2;
+    }
+    Session session(argv[1], argv[3], argv[4]);
+    return Run(session, argv[2]) ? 0 : 1;
+}
