@@ -30,6 +30,11 @@ mkdir -p "$WINEPREFIX"
 drop wineserver -p >/dev/null 2>&1 </dev/null  # persistent until stop.sh, so the COM links below are not re-scanned away
 drop wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
 drop wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# Chinese captions need a CJK font linked behind the dialog fonts; the link counts from the next server.
+drop "$here/../../tools/link-cjk-font.sh"
+wineserver -k || true
+drop wineserver -p >/dev/null 2>&1 </dev/null
+drop wine reg query 'HKCU\Software\Wine\X11 Driver' >/dev/null 2>&1
 
 cable() {  # cable NAME COM_A COM_B
     local d="$dir/cables/$1"
