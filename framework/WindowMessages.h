@@ -39,8 +39,7 @@ MessageMapEntry OnMouseMessage(UINT message, void (T::*handler)(UINT, POINT)) {
 template <class T>
 MessageMapEntry OnActivateMessage(void (T::*handler)(UINT, HWND, BOOL)) {
     return {WM_ACTIVATE, 0, 0, 0, [handler](CCmdTarget& target, WPARAM wParam, LPARAM lParam) -> LRESULT {
-                (static_cast<T&>(target).*handler)(LOWORD(wParam), reinterpret_cast<HWND>(lParam),
-                                                   HIWORD(wParam) != 0);
+                (static_cast<T&>(target).*handler)(LOWORD(wParam), reinterpret_cast<HWND>(lParam), HIWORD(wParam) != 0);
                 return 0;
             }};
 }
@@ -57,9 +56,8 @@ MessageMapEntry OnEnableMessage(void (T::*handler)(BOOL)) {
 // WM_GETDLGCODE: the DLGC_ codes of the control.
 template <class T>
 MessageMapEntry OnGetDlgCodeMessage(UINT (T::*handler)()) {
-    return {WM_GETDLGCODE, 0, 0, 0, [handler](CCmdTarget& target, WPARAM, LPARAM) -> LRESULT {
-                return (static_cast<T&>(target).*handler)();
-            }};
+    return {WM_GETDLGCODE, 0, 0, 0,
+            [handler](CCmdTarget& target, WPARAM, LPARAM) -> LRESULT { return (static_cast<T&>(target).*handler)(); }};
 }
 
 // WM_MENUCHAR: (character, menu flags, the menu) -> the MNC_ answer.

@@ -31,8 +31,8 @@ void CButtonVexo::ShowPopupMenu() {
     ::GetWindowRect(m_hWnd, &window);
     m_bMenuOpen = TRUE;
     Invalidate();
-    const UINT command = static_cast<UINT>(
-        ::TrackPopupMenu(popup, kPopupFlags, window.left, window.bottom, 0, m_hWnd, nullptr));
+    const UINT command =
+        static_cast<UINT>(::TrackPopupMenu(popup, kPopupFlags, window.left, window.bottom, 0, m_hWnd, nullptr));
     m_bMenuOpen = FALSE;
     Invalidate();
     if (command)

@@ -13,39 +13,39 @@ void CButtonVexo::PlaceImage(int width, int height, BOOL hasCaption, const RECT&
                              CRect* caption) const {
     static_cast<RECT&>(*image) = item;
     switch (m_byImagePos) {
-    case IMGPOS_LEFT:
-        if (hasCaption) {
-            image->left += kImageMargin;
-            caption->left += width + kImageMargin;
-        } else {
-            image->left += (image->Width() - width) / 2;
-        }
-        image->top += (image->Height() - height) / 2;
-        break;
-    case IMGPOS_ABOVE:
-        image->left += (image->Width() - width) / 2;
-        if (hasCaption) {
-            image->top = kImageMargin;
-            caption->top += height;
-        } else {
+        case IMGPOS_LEFT:
+            if (hasCaption) {
+                image->left += kImageMargin;
+                caption->left += width + kImageMargin;
+            } else {
+                image->left += (image->Width() - width) / 2;
+            }
             image->top += (image->Height() - height) / 2;
-        }
-        break;
-    case IMGPOS_RIGHT: {
-        CRect client;
-        ::GetClientRect(m_hWnd, &client);
-        if (hasCaption) {
-            caption->right = caption->Width() - width - kImageMargin;
-            caption->left = kImageMargin;
-            image->left = client.right - width - kImageMargin;
-            image->top += (image->Height() - height) / 2;
-        } else {
+            break;
+        case IMGPOS_ABOVE:
             image->left += (image->Width() - width) / 2;
+            if (hasCaption) {
+                image->top = kImageMargin;
+                caption->top += height;
+            } else {
+                image->top += (image->Height() - height) / 2;
+            }
+            break;
+        case IMGPOS_RIGHT: {
+            CRect client;
+            ::GetClientRect(m_hWnd, &client);
+            if (hasCaption) {
+                caption->right = caption->Width() - width - kImageMargin;
+                caption->left = kImageMargin;
+                image->left = client.right - width - kImageMargin;
+                image->top += (image->Height() - height) / 2;
+            } else {
+                image->left += (image->Width() - width) / 2;
+            }
+            break;
         }
-        break;
-    }
-    default:
-        break;
+        default:
+            break;
     }
     if (pressed && !m_bCheckMode)
         ::OffsetRect(image, 1, 1);
@@ -56,8 +56,7 @@ int CButtonVexo::ChosenEntry(bool hasNormal, BOOL pressed) const {
     return hasNormal && !pressed && (m_bCheckMode || !m_bHover) ? 1 : 0;
 }
 
-void CButtonVexo::PaintIcon(CDC* dc, BOOL hasCaption, const RECT& item, CRect* caption, BOOL pressed,
-                            BOOL disabled) {
+void CButtonVexo::PaintIcon(CDC* dc, BOOL hasCaption, const RECT& item, CRect* caption, BOOL pressed, BOOL disabled) {
     const IconEntry& entry = m_icons[ChosenEntry(m_icons[1].hIcon != nullptr, pressed)];
     CRect image;
     PlaceImage(entry.cx, entry.cy, hasCaption, item, pressed, &image, caption);
@@ -65,8 +64,7 @@ void CButtonVexo::PaintIcon(CDC* dc, BOOL hasCaption, const RECT& item, CRect* c
                  image.Width(), image.Height(), DST_ICON | (disabled ? DSS_DISABLED : DSS_NORMAL));
 }
 
-void CButtonVexo::PaintBitmap(CDC* dc, BOOL hasCaption, const RECT& item, CRect* caption, BOOL pressed,
-                              BOOL disabled) {
+void CButtonVexo::PaintBitmap(CDC* dc, BOOL hasCaption, const RECT& item, CRect* caption, BOOL pressed, BOOL disabled) {
     const BitmapEntry& entry = m_bitmaps[ChosenEntry(m_bitmaps[1].hBitmap != nullptr, pressed)];
     const int width = entry.cx;
     const int height = entry.cy;
