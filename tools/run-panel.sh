@@ -54,7 +54,6 @@ prepare_prefix() {
     echo "making the Wine prefix $WINEPREFIX (once)"
     wineboot -i >"$run/wineboot.log" 2>&1 </dev/null
     wine "$x64/demo_port.exe" "$port"
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     "$root/tools/link-cjk-font.sh"
     wineserver -k
     touch "$WINEPREFIX/.quorvex-demo"
