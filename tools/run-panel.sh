@@ -98,6 +98,8 @@ run_scripted() {
         convert "$run/$shot.bmp" "$run/$shot.png"
         rm -f "$run/$shot.bmp"
     done
+    cleanup  # the simulator's last words before the summary
+    pids=()
     echo
     echo "No display: the control panel ran a scripted session under Xvfb against the simulated multiviewer."
     echo "  main window: $run/main-window.png"
