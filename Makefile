@@ -12,6 +12,11 @@ test: build
 	cd $(NATIVE) && ctest --output-on-failure
 	cd $(BUILD)/x64 && ctest --output-on-failure
 
+# The panel against bare Win32 floors on a bench of its own; the report is left in build/bench/report.txt.
+.PHONY: bench
+bench: build
+	tools/bench/run.sh $(BUILD)/x64 $(BUILD)/x86
+
 build: configure
 	cmake --build $(NATIVE) -j2
 	cmake --build $(BUILD)/x64 -j2

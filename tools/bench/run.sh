@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# `make bench`: sets up a bench of its own in build/bench (prefix, display, cables; the device
+# link of COM3 for Search), runs bench_driver.exe there, ends everything it started by PID and
+# prints the report, also left in build/bench/report.txt.
+#   run.sh [X64_BUILD [X86_BUILD]]    (default build/x64 and build/x86)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+x64=$(realpath "${1:-$root/build/x64}")
+x86=$(realpath "${2:-$root/build/x86}")
+dir=$root/build/bench
+scripts=$root/tests/bench
+report=$dir/report.txt
+
+for exe in "$x64/Quorvex.exe" "$x64/tools/bench/bench_driver.exe" "$x86/Quorvex.exe"; do
+    [ -f "$exe" ] || { echo "missing $exe: build first (make build)" >&2; exit 2; }
+done
+
+trap '"$scripts/stop.sh" "$dir"' EXIT
+trap 'exit 130' INT TERM
+"$scripts/start.sh" "$dir" "$x64/tests/bench_keeper.exe" >/dev/null
+"$scripts/discovery-links.sh" "$dir"
+echo "benchmarking (about a minute)..."
+"$scripts/wine-run.sh" "$dir" "$x64/tools/bench/bench_driver.exe" "$report" "$x64/Quorvex.exe" \
+    "$x64/tools/bench/bare_writer.exe" "$x64/tools/bench/bare_dialog.exe" "$x86/Quorvex.exe"
+echo
+cat "$report"
