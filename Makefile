@@ -8,7 +8,7 @@ NATIVE := $(BUILD)/native
 run: build
 	tools/run-panel.sh
 
-test: build
+test: build lint native-tests fuzz
 	cd $(NATIVE) && ctest --output-on-failure
 	cd $(BUILD)/x64 && ctest --output-on-failure
 
@@ -16,6 +16,22 @@ test: build
 .PHONY: bench
 bench: build
 	tools/bench/run.sh $(BUILD)/x64 $(BUILD)/x86
+
+# Static analysis: cppcheck, and clang-tidy for the x64 MinGW target; any finding fails.
+.PHONY: lint native-tests fuzz
+lint: deps
+	tools/lint/run.sh
+
+# The logic that needs no Windows, natively with AddressSanitizer and UndefinedBehaviorSanitizer,
+# and its parsers fuzzed for a bounded time (FUZZ_SECONDS each, 20 by default).
+NATIVE_TESTS := $(BUILD)/native-tests
+native-tests: deps
+	@[ -f $(NATIVE_TESTS)/CMakeCache.txt ] || CXX=clang++ cmake -S tests/native -B $(NATIVE_TESTS) -DCMAKE_BUILD_TYPE=Debug
+	cmake --build $(NATIVE_TESTS) -j2
+	cd $(NATIVE_TESTS) && ctest --output-on-failure
+
+fuzz: native-tests
+	tests/native/fuzz.sh $(NATIVE_TESTS)
 
 build: configure
 	cmake --build $(NATIVE) -j2

@@ -46,8 +46,13 @@ void ReadClassKey(HKEY enumKey, const std::wstring& className, SerialPortArray& 
         if (!IsSerialDevice(deviceName, usbPorts))
             continue;
         CRegKey deviceKey;
-        if (deviceKey.Open(classKey.get(), deviceName.c_str()) != ERROR_SUCCESS)
-            throw SerialDiscoveryError{L"Could not read from HKLM\\Enum\\" + className + L"\\" + deviceName};
+        if (deviceKey.Open(classKey.get(), deviceName.c_str()) != ERROR_SUCCESS) {
+            std::wstring where = L"Could not read from HKLM\\Enum\\";
+            where += className;
+            where += L"\\";
+            where += deviceName;
+            throw SerialDiscoveryError{where};
+        }
         ReadPortInstances(deviceKey.get(), usbPorts ? TRUE : FALSE, ports);
     }
 }

@@ -5,6 +5,7 @@ packages=(
     cmake make python3 util-linux
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
+    cppcheck clang clang-tidy libclang-rt-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -19,7 +19,7 @@ public:
     const CRuntimeClass* GetRuntimeClass() const override { return &runtimeClass; }
 
     KalMenu() = default;
-    ~KalMenu() override;
+    ~KalMenu() override;  // NOLINT(bugprone-exception-escape): see the definition
 
     void DrawItem(LPDRAWITEMSTRUCT draw) override;
     void MeasureItem(LPMEASUREITEMSTRUCT measure) override;

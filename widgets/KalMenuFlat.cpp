@@ -12,7 +12,7 @@
 namespace {
 
 // Centres a span of size inside one of room, rounding half up, never before the start.
-int CentredStart(int room, int size) { return std::max(0, static_cast<int>((room - size) * 0.5 + 0.5)); }
+int CentredStart(int room, int size) { return std::max(0, (room - size + 1) / 2); }
 
 // The two images of an item's triple besides the hot one, when it has one.
 struct ImageTriple {

@@ -5,64 +5,16 @@
 
 #include "KalMenu.h"
 #include "KalMenuMetrics.h"
+#include "MenuTemplate.h"
 #include "framework/ResourceLookup.h"
 
 namespace {
 
-// Reads a menu template without ever stepping past the resource's last byte.
-class TemplateReader {
-public:
-    TemplateReader(const BYTE* data, DWORD size) : next_(data), end_(data + size) {}
-
-    bool Skip(size_t bytes) {
-        if (static_cast<size_t>(end_ - next_) < bytes)
-            return false;
-        next_ += bytes;
-        return true;
-    }
-    bool ReadWord(WORD& word) {
-        if (end_ - next_ < 2)
-            return false;
-        word = static_cast<WORD>(next_[0] | (next_[1] << 8));
-        next_ += 2;
-        return true;
-    }
-    bool ReadString(std::wstring& text) {
-        text.clear();
-        for (WORD unit = 0; ReadWord(unit);) {
-            if (unit == 0)
-                return true;
-            text.push_back(static_cast<wchar_t>(unit));
-        }
-        return false;
-    }
-
-private:
-    const BYTE* next_;
-    const BYTE* end_;
-};
-
-struct TemplateItem {
-    WORD flags = 0;
-    WORD id = 0;
-    std::wstring text;
-};
-
-bool ReadItem(TemplateReader& reader, TemplateItem& item) {
-    item.id = 0;
-    if (!reader.ReadWord(item.flags))
-        return false;
-    if (!(item.flags & MF_POPUP) && !reader.ReadWord(item.id))
-        return false;
-    return reader.ReadString(item.text);
-}
-
-// Skips the header; only the standard template (version 0) is understood.
-bool SkipHeader(TemplateReader& reader) {
-    WORD version = 0;
-    WORD offset = 0;
-    return reader.ReadWord(version) && reader.ReadWord(offset) && version == 0 && reader.Skip(offset);
-}
+using menu_template::ReadItem;
+using menu_template::SkipHeader;
+using TemplateReader = menu_template::Reader;
+using TemplateItem = menu_template::Item;
+static_assert(menu_template::kPopup == MF_POPUP && menu_template::kEnd == MF_END);
 
 HMODULE ModuleWithMenu(LPCWSTR name) {
     HMODULE module = AfxFindResourceHandle(name, RT_MENU);

@@ -44,9 +44,9 @@ long long StatCpuTicks(const std::string& stat) {
     // After ')' come state (field 3) ... utime (14) and stime (15).
     for (int number = 3; number <= 15 && fields >> field; ++number) {
         if (number == 14)
-            utime = std::atoll(field.c_str());
+            utime = std::strtoll(field.c_str(), nullptr, 10);
         if (number == 15)
-            stime = std::atoll(field.c_str());
+            stime = std::strtoll(field.c_str(), nullptr, 10);
     }
     return utime < 0 || stime < 0 ? -1 : utime + stime;
 }

@@ -68,5 +68,5 @@ bool SaveScreenArea(const RECT& area, const std::wstring& path) {
     std::unique_ptr<FILE, FileCloser> out(_wfopen(path.c_str(), L"wb"));
     return out && std::fwrite(&file, sizeof file, 1, out.get()) == 1 &&
            std::fwrite(&header, sizeof header, 1, out.get()) == 1 &&
-           std::fwrite(bits, rowBytes * static_cast<DWORD>(height), 1, out.get()) == 1;
+           std::fwrite(bits, static_cast<size_t>(rowBytes) * static_cast<size_t>(height), 1, out.get()) == 1;
 }

@@ -54,7 +54,8 @@ public:
             for (std::string& option : options)
                 argv.push_back(option.data());
             argv.push_back(nullptr);
-            freopen("/dev/null", "w", stdout);
+            if (!freopen("/dev/null", "w", stdout))
+                _exit(127);
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -81,10 +82,11 @@ public:
         std::string got;
         WaitUntil([&] {
             pollfd ready{master_, POLLIN, 0};
-            char buffer[64];
-            if (poll(&ready, 1, 0) > 0)
+            if (poll(&ready, 1, 0) > 0) {
+                char buffer[64];
                 got.append(buffer,
                            static_cast<std::size_t>(std::max<ssize_t>(0, read(master_, buffer, sizeof buffer))));
+            }
             return got.size() >= count;
         });
         return got;
