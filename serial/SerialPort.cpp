@@ -10,6 +10,7 @@ namespace {
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr UINT kWorkerExitCode = 100;
 constexpr char kEventChar = 'q';
+constexpr DWORD kCancelWaitMs = 1000;  // bounds the wait for a cancelled line-event wait
 
 }  // namespace
 
@@ -97,17 +98,20 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
     // One worker per engine: a second one started for the same port leaves at once.
     if (self->workerAlive.exchange(TRUE))
         AfxEndThread(kWorkerExitCode);
+    self->lineGone = false;
     ::ResetEvent(self->workerEnded.get());
     if (self->portHandle)
         self->Purge();
 
     for (;;) {
         HANDLE port = self->portHandle.get();
+        if (self->lineGone) {
+            self->WaitWithoutLine();
+            continue;
+        }
         if (::WaitCommEvent(port, &self->lineEvents, &self->overlapped)) {
-            DWORD errors = 0;
             COMSTAT status{};
-            ::ClearCommError(port, &errors, &status);
-            if (status.cbInQue == 0)
+            if (!self->LineThere(&status) || status.cbInQue == 0)
                 continue;
         } else {
             const DWORD error = ::GetLastError();
@@ -119,6 +123,8 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
         case WAIT_OBJECT_0:
             self->CloseAndEnd();
         case WAIT_OBJECT_0 + 1: {
+            if (!self->LineThere())
+                break;
             DWORD mask = 0;
             ::GetCommMask(port, &mask);
             if (mask & EV_RXCHAR)
@@ -144,7 +150,31 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
     }
 }
 
+bool CSerialPort::LineThere(COMSTAT* status) {
+    DWORD errors = 0;
+    COMSTAT ignored{};
+    if (::ClearCommError(portHandle.get(), &errors, status ? status : &ignored))
+        return true;
+    // The line has gone (a USB adapter pulled out). Line-event waits on it would go on completing
+    // with nothing to read, hundreds of times a second, and nothing would tell: report it once,
+    // then wait only for writes and the stop.
+    lineGone = true;
+    ReportIoFailure();
+    return false;
+}
+
+void CSerialPort::WaitWithoutLine() {
+    const HANDLE stopOrWrite[2] = {shutdownEvent.get(), writeEvent.get()};
+    if (::WaitForMultipleObjects(2, stopOrWrite, FALSE, INFINITE) == WAIT_OBJECT_0)
+        CloseAndEnd();
+    SendPending();  // fails and is reported: each press tells the line is still gone
+}
+
 void CSerialPort::CloseAndEnd() {
+    // A line-event wait still pending writes its outcome into `overlapped` when it ends, which
+    // may be after the engine has gone: end it here, and let it finish, before the close.
+    ::CancelIo(portHandle.get());
+    ::WaitForSingleObject(lineEvent.get(), kCancelWaitMs);
     portHandle.Close();
     // Signal before clearing the flag: once workerAlive is false the engine may be gone.
     ::SetEvent(workerEnded.get());

@@ -36,6 +36,10 @@ public:
 private:
     void SendPending();
     void DrainInput();
+    // False once the line has gone; reports that once. Fills *status with the queue counts.
+    bool LineThere(COMSTAT* status = nullptr);
+    // The worker's wait once the line has gone: for the stop, or a write to fail.
+    void WaitWithoutLine();
     void Notify(UINT message, WPARAM wParam) const;
     void ReportIoFailure() const;
     void Purge() const;
@@ -51,6 +55,7 @@ private:
     CHandle lineEvent;                         // the event of `overlapped`
     HANDLE waitEvents[3] = {};                 // shutdown, line event, write: lowest index wins
     OVERLAPPED overlapped{};                   // the worker's one overlapped record
+    bool lineGone = false;                     // the worker's own: the line went while it ran
     DWORD lineEvents = 0;                      // target of the pending line-event wait; outlives the worker's stack
     COMMTIMEOUTS timeouts{};
     DCB lineState{};
