@@ -51,10 +51,20 @@ HeldPort::HeldPort(int comNumber) {
     const std::string arguments = std::string(script) + " " + prefix + "/dosdevices/com" + std::to_string(comNumber) +
                                   " " + held_marker_ + " " + release_marker_;
     std::wstring command = L"Z:\\usr\\bin\\python3 " + std::wstring(arguments.begin(), arguments.end());
+    // NUL standard handles: a Unix program given the test's own would swallow the test's output.
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                               OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
     PROCESS_INFORMATION info{};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    const BOOL started =
+        ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    if (nul != INVALID_HANDLE_VALUE)
+        ::CloseHandle(nul);
+    if (!started)
         return;
     ::CloseHandle(info.hThread);
     process_ = info.hProcess;
@@ -64,11 +74,12 @@ HeldPort::HeldPort(int comNumber) {
 HeldPort::~HeldPort() {
     if (!process_)
         return;
-    FILE* release = _wfopen(UnixToWindowsPath(release_marker_).c_str(), L"w");
-    if (release)
-        std::fclose(release);
-    if (::WaitForSingleObject(process_, 10000) != WAIT_OBJECT_0)
-        ::TerminateProcess(process_, 1);
+    const std::wstring release = UnixToWindowsPath(release_marker_);
+    if (FILE* file = _wfopen(release.c_str(), L"w"))
+        std::fclose(file);
+    // A Unix program's handle cannot be waited on under Wine: the holder removes the marker
+    // once the port is free again.
+    WaitUntil([&] { return ::GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);
     ::CloseHandle(process_);
     ::DeleteFileW(UnixToWindowsPath(held_marker_).c_str());
 }
