@@ -1,120 +1,13 @@
 // Load on the shipped program over the fault tests' cable (COM8 <-> COM28): a device that streams
 // at full speed, with the process's answers and figures sampled throughout, and closes mid-stream.
-#include "Panel.h"
-#include "PeerPort.h"
 #include "Threads.h"
 #include "Wait.h"
 #include "doctest.h"
-#include "fault_support/FaultBench.h"
-#include "helpers/ComDevices.h"
+#include "fault_support/LoadBench.h"
 #include "ui/DeviceCommands.h"
 
-#include <atomic>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 #include <algorithm>
-#include <ostream>
 #include <vector>
-
-namespace {
-
-int CountFromEnvironment(const char* name, int fallback) {
-    const char* value = std::getenv(name);
-    const int parsed = value ? std::atoi(value) : 0;
-    return parsed > 0 ? parsed : fallback;
-}
-
-// The panel started, COM8 registered and selected, the device end open.
-struct PanelOnCable {
-    PanelOnCable() {
-        devices.Add(L"0008", L"USB Serial Port (COM8)", L"USB Serial Port", L"USB 1-1");
-    }
-    bool Ready() {
-        if (!cable.IsLaid() || !panel.Window() || !device->IsOpen())
-            return false;
-        panel.Click(1000);
-        panel.SelectPort(L"COM8");
-        return true;
-    }
-    bool Connect() const {
-        panel.Click(1002);
-        return panel.Text(1002) == L"Disconnect";
-    }
-
-    FaultCable cable;
-    ComDevices devices;
-    PanelProcess panel;
-    // Released when a streaming device takes the line over.
-    std::unique_ptr<PeerPort> device = std::make_unique<PeerPort>(FaultCable::kDevicePort);
-};
-
-struct Figures {
-    int threads;
-    int serverHandles;
-    int fds;
-    long long committedKb;
-    long rssKb;
-};
-
-Figures Measure(const PanelProcess& panel, const UnixView& process) {
-    return {CountThreadsOf(panel.ProcessId()), ServerHandleCount(panel.ProcessId()), process.OpenFds(),
-            static_cast<long long>(CommittedBytes(panel.Process()) / 1024), process.RssKb()};
-}
-
-std::ostream& operator<<(std::ostream& out, const Figures& f) {
-    return out << "threads " << f.threads << ", server handles " << f.serverHandles << ", fds " << f.fds
-               << ", committed " << f.committedKb << " KiB, VmRSS " << f.rssKb << " KiB";
-}
-
-// A device that sends as fast as the line takes it, from its own thread, until stopped.
-class StreamingDevice {
-public:
-    StreamingDevice() { thread_ = ::CreateThread(nullptr, 0, &StreamingDevice::Main, this, 0, nullptr); }
-    ~StreamingDevice() { Stop(); }
-    StreamingDevice(const StreamingDevice&) = delete;
-    StreamingDevice& operator=(const StreamingDevice&) = delete;
-    void Stop() {
-        stop_ = true;
-        if (thread_) {
-            ::WaitForSingleObject(thread_, INFINITE);
-            ::CloseHandle(thread_);
-            thread_ = nullptr;
-        }
-    }
-    bool Opened() const { return opened_; }
-    long long Sent() const { return sent_; }
-
-private:
-    static DWORD WINAPI Main(void* self) {
-        static_cast<StreamingDevice*>(self)->Run();
-        return 0;
-    }
-    void Run() {
-        wchar_t path[32];
-        std::swprintf(path, 32, L"\\\\.\\COM%d", FaultCable::kDevicePort);
-        HANDLE line = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-        opened_ = line != INVALID_HANDLE_VALUE;
-        if (!opened_)
-            return;
-        // A write returns within 100 ms with what the line took, so Stop is never held up long.
-        COMMTIMEOUTS timeouts{0, 0, 0, 0, 100};
-        ::SetCommTimeouts(line, &timeouts);
-        const Bytes chunk(4096, 'x');
-        while (!stop_) {
-            DWORD written = 0;
-            ::WriteFile(line, chunk.data(), static_cast<DWORD>(chunk.size()), &written, nullptr);
-            sent_ += written;
-        }
-        ::CloseHandle(line);
-    }
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> opened_{false};
-    std::atomic<long long> sent_{0};
-    HANDLE thread_ = nullptr;
-};
-
-}  // namespace
 
 TEST_CASE("streaming at full speed for 30 s: WM_NULL answered within 100 ms at p99, memory flat") {
     PanelOnCable bench;
