@@ -81,25 +81,8 @@ bool FaultCable::Run(const char* action) {
     const std::string arguments = std::string(script) + " " + action + " " + BenchDir() + " " + marker;
     // A Unix program started from Wine gives no process handle to wait on: the script writes the
     // marker last.
-    std::wstring command = L"Z:\\bin\\bash " + std::wstring(arguments.begin(), arguments.end());
-    // Its standard handles are its own: given ours, it left this program's output cut off.
-    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                               OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-    PROCESS_INFORMATION info{};
-    const BOOL started =
-        ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
-    ::CloseHandle(nul);
-    if (!started)
+    if (!StartUnixProgram(L"Z:\\bin\\bash " + std::wstring(arguments.begin(), arguments.end())))
         return false;
-    if (info.hThread)
-        ::CloseHandle(info.hThread);
-    if (info.hProcess)
-        ::CloseHandle(info.hProcess);
     const std::wstring markerPath = UnixToWindowsPath(marker);
     std::string outcome;
     WaitUntil(

@@ -17,6 +17,28 @@ std::wstring UnixToWindowsPath(const std::string& unixPath) {
     return path;
 }
 
+bool StartUnixProgram(std::wstring commandLine) {
+    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
+    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
+                               OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
+    PROCESS_INFORMATION info{};
+    const BOOL started =
+        ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+    if (nul != INVALID_HANDLE_VALUE)
+        ::CloseHandle(nul);
+    if (!started)
+        return false;
+    if (info.hThread)
+        ::CloseHandle(info.hThread);
+    if (info.hProcess)
+        ::CloseHandle(info.hProcess);
+    return true;
+}
+
 WineVersionFor::WineVersionFor(const std::wstring& exeName, const std::wstring& version)
     : key_(L"Software\\Wine\\AppDefaults\\" + exeName) {
     HKEY key = nullptr;
@@ -51,28 +73,14 @@ HeldPort::HeldPort(int comNumber) {
     const std::string arguments = std::string(script) + " " + prefix + "/dosdevices/com" + std::to_string(comNumber) +
                                   " " + held_marker_ + " " + release_marker_;
     std::wstring command = L"Z:\\usr\\bin\\python3 " + std::wstring(arguments.begin(), arguments.end());
-    // NUL standard handles: a Unix program given the test's own would swallow the test's output.
-    SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                               OPEN_EXISTING, 0, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = startup.hStdOutput = startup.hStdError = nul;
-    PROCESS_INFORMATION info{};
-    const BOOL started =
-        ::CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
-    if (nul != INVALID_HANDLE_VALUE)
-        ::CloseHandle(nul);
-    if (!started)
+    if (!StartUnixProgram(command))
         return;
-    ::CloseHandle(info.hThread);
-    process_ = info.hProcess;
+    started_ = true;
     held_ = WaitUntil([this] { return FileExists(held_marker_); }, 10000);
 }
 
 HeldPort::~HeldPort() {
-    if (!process_)
+    if (!started_)
         return;
     const std::wstring release = UnixToWindowsPath(release_marker_);
     if (FILE* file = _wfopen(release.c_str(), L"w"))
@@ -80,6 +88,5 @@ HeldPort::~HeldPort() {
     // A Unix program's handle cannot be waited on under Wine: the holder removes the marker
     // once the port is free again.
     WaitUntil([&] { return ::GetFileAttributesW(release.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000);
-    ::CloseHandle(process_);
     ::DeleteFileW(UnixToWindowsPath(held_marker_).c_str());
 }

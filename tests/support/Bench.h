@@ -11,6 +11,11 @@ std::string BenchPrefix();
 // A Unix path as a program under Wine opens it.
 std::wstring UnixToWindowsPath(const std::string& unixPath);
 
+// Starts a Unix program from Wine (the command line holds Unix paths) with NUL standard handles:
+// given ours, it would cut this program's output off. Wine gives no process handle to wait on, so
+// the program must signal its end itself, e.g. with a marker file. False if it did not start.
+bool StartUnixProgram(std::wstring commandLine);
+
 // Makes Wine report a Windows version ("nt40", "win98", "win7"...) to one exe for the life of
 // this object; the setting is removed again at the end.
 class WineVersionFor {
@@ -37,6 +42,6 @@ public:
 private:
     std::string held_marker_;
     std::string release_marker_;
-    HANDLE process_ = nullptr;
+    bool started_ = false;
     bool held_ = false;
 };

@@ -10,7 +10,7 @@
 
 #include "Panel.h"
 #include "Wait.h"
-#include "WindowShot.h"
+#include "tools/menu_demo/ScreenShot.h"
 #include "res/resource.h"
 #include "ui/DeviceCommands.h"
 
@@ -102,7 +102,8 @@ private:
         // Let the window finish painting before the picture is taken.
         ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
         ::GdiFlush();
-        if (!SaveWindowShot(window, output_ + L"\\" + name))
+        RECT frame{};
+        if (!::GetWindowRect(window, &frame) || !SaveScreenArea(frame, output_ + L"\\" + name))
             return Fail("could not save a screenshot");
         return true;
     }
