@@ -24,6 +24,7 @@ void RegisterMenuImages() {
         {ID_LAYOUT_H, IDI_EXAMPLE_H_LAYOUT},
         {ID_AUDIO_MUTE, IDI_EXAMPLE_MUTE},
     };
+    // The menu's image size: 16 x 15 unless m_imageWidth and m_imageHeight are changed.
     KalMenu::s_commandImages.Create(16, 15, ILC_COLOR24 | ILC_MASK, 3, 1);
     for (auto image : images) {
         const HICON icon = LoadSmallIcon(image.icon);
@@ -71,10 +72,9 @@ void ExampleDialog::SetUpButtons() {
     mute_.SetIcons(mute, audio);
     mute_.SetTooltipText(L"Mute the sound");
 
-    // The first popup of the menu resource drops below the button; choices come to this dialog.
+    // A menu button (its menu is set in LoadMenus), the icon right of the caption.
     layouts_.SetIcons(layouts);
     layouts_.SetImagePosition(IMGPOS_RIGHT);
-    layouts_.SetPopupMenu(IDM_EXAMPLE_LAYOUTS, m_hWnd);
 
     help_.SetLink(L"https://www.example.com/quorvex/help");
     help_.SetTooltipText(L"Opens the manual in the browser");
@@ -93,9 +93,10 @@ void ExampleDialog::SetUpButtons() {
         ::DestroyIcon(icon);
 }
 
-// Loading again after a change of look makes Windows measure the items afresh.
+// Both menus are loaded afresh after a change of look, so that Windows measures their items again.
 void ExampleDialog::LoadMenus() {
     shortcut_.LoadMenuResource(IDM_EXAMPLE_SHORTCUT);
+    // The first popup of the resource drops below the button; its choices come to this dialog.
     layouts_.SetPopupMenu(IDM_EXAMPLE_LAYOUTS, m_hWnd);
 }
 
