@@ -1,0 +1,23 @@
+// Resource and command ids of the widget examples.
+#pragma once
+
+#define IDD_EXAMPLES 500
+#define IDM_EXAMPLE_LAYOUTS 501
+#define IDM_EXAMPLE_SHORTCUT 502
+#define IDI_EXAMPLE_QUAD 510
+#define IDI_EXAMPLE_H_LAYOUT 511
+#define IDI_EXAMPLE_MUTE 512
+#define IDI_EXAMPLE_AUDIO 513
+
+#define IDC_QUAD 1500
+#define IDC_MUTE 1501
+#define IDC_LAYOUTS 1502
+#define IDC_HELP_LINK 1503
+#define IDC_WARNING 1504
+#define IDC_FLAT_MENUS 1505
+#define IDC_STATUS 1506
+
+#define ID_LAYOUT_QUAD 1600
+#define ID_LAYOUT_H 1601
+#define ID_LAYOUT_SINGLE 1602
+#define ID_AUDIO_MUTE 1603
