@@ -36,7 +36,7 @@ check_line() {
         esac
     }
     have_display ||
-        refuse "no display: with LINE the panel drives a real multiviewer, and a person drives the panel. Run it from a desktop session (DISPLAY set), not the scripted session."
+        refuse "no display. With LINE the panel drives a real multiviewer, so a person drives the panel: run it in a desktop session (DISPLAY set). The scripted session plays only against the simulator (make run without LINE)."
 }
 
 export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
