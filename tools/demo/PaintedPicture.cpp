@@ -1,5 +1,6 @@
 #include "PaintedPicture.h"
 
+#include <cstddef>
 #include <cstdio>
 
 #include "framework/Dc.h"
@@ -59,16 +60,18 @@ std::vector<DWORD> ScreenPixels(const RECT& area) {
 }
 
 std::vector<DWORD> Cropped(const std::vector<DWORD>& pixels, const RECT& area, const RECT& part) {
-    const long width = area.right - area.left;
-    if (pixels.size() != static_cast<size_t>(width * (area.bottom - area.top)) || part.left < area.left ||
-        part.top < area.top || part.right > area.right || part.bottom > area.bottom)
+    if (part.left < area.left || part.top < area.top || part.right > area.right || part.bottom > area.bottom ||
+        part.left >= part.right || part.top >= part.bottom)
         return {};
+    const auto width = static_cast<size_t>(area.right - area.left);
+    if (pixels.size() != width * static_cast<size_t>(area.bottom - area.top))
+        return {};
+    const auto left = static_cast<size_t>(part.left - area.left);
+    const auto right = static_cast<size_t>(part.right - area.left);
     std::vector<DWORD> out;
-    out.reserve(static_cast<size_t>((part.right - part.left) * (part.bottom - part.top)));
-    for (long y = part.top; y < part.bottom; ++y) {
-        const auto row = pixels.begin() + (y - area.top) * width;
-        out.insert(out.end(), row + (part.left - area.left), row + (part.right - area.left));
-    }
+    for (auto y = static_cast<size_t>(part.top - area.top); y < static_cast<size_t>(part.bottom - area.top); ++y)
+        out.insert(out.end(), pixels.begin() + static_cast<std::ptrdiff_t>(y * width + left),
+                   pixels.begin() + static_cast<std::ptrdiff_t>(y * width + right));
     return out;
 }
 
