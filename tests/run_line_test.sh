@@ -77,7 +77,7 @@ wait_for 10 grep -q listening "$dir/simulator.log" || fail "the simulator did no
 export QUORVEX_RUN_DIR="$run" QUORVEX_X64_BUILD="$x64" QUORVEX_NATIVE_BUILD=/nonexistent
 DISPLAY=$display "$run_panel" "$line" >"$dir/run.out" 2>&1 &
 run_pid=$!
-pids+=($run_pid)
+pids+=("$run_pid")
 wait_for 120 grep -q "Close the control panel to end" "$dir/run.out" || fail "the panel did not start: $(cat "$dir/run.out")"
 status=0
 DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=-all wine "$driver" COM3 "$control" \
@@ -88,7 +88,9 @@ status=0
 wait "$run_pid" || status=$?
 [ "$status" -eq 0 ] || fail "run-panel.sh ended with status $status: $(cat "$dir/run.out")"
 grep -q "\[$frame\]" "$dir/simulator.log" || fail "the simulator did not get the frame"
-[ ! -e "$run/cable" ] && [ ! -e "$run/simulator.log" ] || fail "run-panel.sh laid a cable or ran a simulator of its own"
+if [ -e "$run/cable" ] || [ -e "$run/simulator.log" ]; then
+    fail "run-panel.sh laid a cable or ran a simulator of its own"
+fi
 wait_for 5 test -z "$(prefix_processes)" || fail "left running: $(prefix_processes | tr '\n' ' ')"
 echo "the panel on $line (COM3): Search, Connect, frame [$frame] at the simulator, nothing left running"
 

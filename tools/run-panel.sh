@@ -26,8 +26,9 @@ have_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
 check_line() {
     [ -e "$line" ] || refuse "$line does not exist. Plug the USB serial adapter in, or name its tty (ls /dev/ttyUSB* /dev/ttyACM* /dev/serial/by-id/)."
     [ -c "$line" ] || refuse "$line is not a terminal device; LINE must be a serial line such as /dev/ttyUSB0."
-    [ -r "$line" ] && [ -w "$line" ] ||
+    if [ ! -r "$line" ] || [ ! -w "$line" ]; then
         refuse "$(id -un) may not read and write $line. Its group is $(stat -c %G "$line"): you likely need to be in the dialout group (sudo usermod -aG dialout $(id -un), then log in again)."
+    fi
     local why
     why=$(stty -F "$line" 2>&1 >/dev/null) || {
         case "$why" in
@@ -123,8 +124,10 @@ run_with_display() {
 save_picture() {
     local expected actual
     expected=$(awk -v name="$1" '$1 == name { print $2 }' "$run/pictures.txt" 2>/dev/null)
-    [ -n "$expected" ] && [ -f "$run/$1.bmp" ] ||
-        { echo "FAILED: the scripted session left no picture $1 (see its messages above)" >&2; exit 1; }
+    if [ -z "$expected" ] || [ ! -f "$run/$1.bmp" ]; then
+        echo "FAILED: the scripted session left no picture $1 (see its messages above)" >&2
+        exit 1
+    fi
     convert "$run/$1.bmp" "$run/$1.png"
     rm -f "$run/$1.bmp"
     actual=$(identify -format '%wx%h' "$run/$1.png")
