@@ -5,8 +5,9 @@ NATIVE := $(BUILD)/native
 
 .PHONY: run test build deps configure
 
+# LINE=/dev/ttyUSB0 (any tty): that line instead of the simulator, for a real multiviewer.
 run: build
-	tools/run-panel.sh
+	tools/run-panel.sh $(if $(LINE),'$(LINE)')
 
 test: build lint native-tests fuzz
 	cd $(NATIVE) && ctest --output-on-failure

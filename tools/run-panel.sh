@@ -4,6 +4,8 @@
 # With a display, the panel opens for the user to click and the simulator draws the device's
 # screen in this terminal. Without one, the same runs on a private Xvfb display through a
 # scripted session, leaving screenshots and the simulator's log in build/run/.
+#   run-panel.sh [LINE]   with a tty (`make run LINE=/dev/ttyUSB0`), that line is COM3 instead:
+#                         no simulator, and the panel opens on the user's display for them to drive.
 # Everything started here is ended by its PID, or with the prefix's wineserver, on the way out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +13,32 @@ x64=${QUORVEX_X64_BUILD:-$root/build/x64}
 native=${QUORVEX_NATIVE_BUILD:-$root/build/native}
 run=${QUORVEX_RUN_DIR:-$root/build/run}
 port=3
+line=${1:-}
+
+refuse() {
+    echo "make run: $*" >&2
+    exit 2
+}
+
+have_display() { [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; }
+
+# A real line is checked before anything starts, so a wrong one leaves nothing behind.
+check_line() {
+    [ -e "$line" ] || refuse "$line does not exist. Plug the USB serial adapter in, or name its tty (ls /dev/ttyUSB* /dev/ttyACM* /dev/serial/by-id/)."
+    [ -c "$line" ] || refuse "$line is not a terminal device; LINE must be a serial line such as /dev/ttyUSB0."
+    if [ ! -r "$line" ] || [ ! -w "$line" ]; then
+        refuse "$(id -un) may not read and write $line. Its group is $(stat -c %G "$line"): you likely need to be in the dialout group (sudo usermod -aG dialout $(id -un), then log in again)."
+    fi
+    local why
+    why=$(stty -F "$line" 2>&1 >/dev/null) || {
+        case "$why" in
+            *"Inappropriate ioctl"*) refuse "$line is not a terminal device; LINE must be a serial line such as /dev/ttyUSB0." ;;
+            *) refuse "$line cannot be opened as a serial line: ${why#stty: }" ;;
+        esac
+    }
+    have_display ||
+        refuse "no display. With LINE the panel drives a real multiviewer, so a person drives the panel: run it in a desktop session (DISPLAY set). The scripted session plays only against the simulator (make run without LINE)."
+}
 
 export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 pids=()
@@ -59,21 +87,24 @@ prepare_prefix() {
     touch "$WINEPREFIX/.quorvex-demo"
 }
 
+# Makes the tty COM3 of the prefix. Search opens the device path, Connect the COM name: both lead
+# to the line.
+map_line() {
+    wineserver -p  # persistent, so Wine's device scan at start does not undo the links below
+    wine reg query 'HKCU\Software\Wine' >/dev/null 2>&1
+    ln -sfn "$1" "$WINEPREFIX/dosdevices/com$port"
+    ln -sfn "$1" "$WINEPREFIX/dosdevices/root#ports#$(printf %04d "$port")#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"
+}
+
 # The cable: the panel's end is COM3 of the prefix; the simulator holds the other end.
 start_cable_and_simulator() {
     local cable="$run/cable"
     rm -rf "$cable"
     mkdir -p "$cable"
-    wineserver -p  # persistent, so Wine's device scan at start does not undo the link below
-    wine reg query 'HKCU\Software\Wine' >/dev/null 2>&1
     socat pty,raw,echo=0,link="$cable/panel" pty,raw,echo=0,link="$cable/device" >"$cable/socat.log" 2>&1 </dev/null &
     pids+=($!)
     wait_for 10 test -e "$cable/panel" -a -e "$cable/device" || { echo "socat did not make the cable" >&2; exit 1; }
-    local line
-    line=$(readlink -f "$cable/panel")
-    ln -sfn "$line" "$WINEPREFIX/dosdevices/com$port"
-    # Search opens the device path, Connect the COM name: both lead to the panel's end of the cable.
-    ln -sfn "$line" "$WINEPREFIX/dosdevices/root#ports#$(printf %04d "$port")#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"
+    map_line "$(readlink -f "$cable/panel")"
     rm -f "$run/simulator.log"
     "$native/quorvex-simulator" --log "$run/simulator.log" "$(readlink -f "$cable/device")" &
     pids+=($!)
@@ -88,15 +119,30 @@ run_with_display() {
     wine "$x64/Quorvex.exe" || true
 }
 
+# The scripted session notes each picture's window size in pictures.txt once it has seen the
+# window painted there; the PNG must have that size, or it is not a picture of that window.
+save_picture() {
+    local expected actual
+    expected=$(awk -v name="$1" '$1 == name { print $2 }' "$run/pictures.txt" 2>/dev/null)
+    if [ -z "$expected" ] || [ ! -f "$run/$1.bmp" ]; then
+        echo "FAILED: the scripted session left no picture $1 (see its messages above)" >&2
+        exit 1
+    fi
+    convert "$run/$1.bmp" "$run/$1.png"
+    rm -f "$run/$1.bmp"
+    actual=$(identify -format '%wx%h' "$run/$1.png")
+    [ "$actual" = "$expected" ] ||
+        { echo "FAILED: $run/$1.png is $actual, but its window is $expected" >&2; exit 1; }
+}
+
 run_scripted() {
-    rm -f "$run"/*.bmp "$run"/*.png
+    rm -f "$run"/*.bmp "$run"/*.png "$run/pictures.txt"
     # A virtual desktop gives the windows Wine-drawn frames, as a window manager would.
     wine explorer /desktop=Quorvex,800x900 "$x64/demo_session.exe" "$(windows_path "$x64/Quorvex.exe")" "COM$port" \
         "$(windows_path "$run/simulator.log")" "$(windows_path "$run")"
     local shot
     for shot in main-window about-box; do
-        convert "$run/$shot.bmp" "$run/$shot.png"
-        rm -f "$run/$shot.bmp"
+        save_picture "$shot"
     done
     cleanup  # the simulator's last words before the summary
     pids=()
@@ -107,8 +153,23 @@ run_scripted() {
     echo "  simulator:   $run/simulator.log"
 }
 
+run_on_line() {
+    echo "$line is COM$port: press Search, pick COM$port, press Connect, then the buttons; watch the multiviewer's screen."
+    echo "Close the control panel to end."
+    wine "$x64/Quorvex.exe" || true
+}
+
+if [ -n "$line" ]; then
+    check_line
+    mkdir -p "$run"
+    prepare_prefix
+    map_line "$line"
+    run_on_line
+    exit 0
+fi
+
 mkdir -p "$run"
-if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+if have_display; then
     prepare_prefix
     start_cable_and_simulator
     run_with_display

@@ -19,7 +19,7 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
             auto* s = reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(hwnd, &owner);
-            if (owner == s->processId && ::IsWindowVisible(hwnd))
+            if ((owner == s->processId || s->processId == 0) && ::IsWindowVisible(hwnd))
                 s->found.push_back(hwnd);
             return TRUE;
         },
@@ -31,8 +31,7 @@ PanelProcess::PanelProcess(const std::wstring& exe) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     std::wstring commandLine = L"\"" + exe + L"\"";
-    if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info_))
+    if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_))
         return;
     WaitUntil(
         [this] {
@@ -46,13 +45,32 @@ PanelProcess::PanelProcess(const std::wstring& exe) {
         20000);
 }
 
+PanelProcess::PanelProcess(AlreadyRunning, DWORD timeoutMs) {
+    WaitUntil(
+        [this] {
+            for (HWND hwnd : TopLevelWindowsOf(0))
+                if (::GetDlgItem(hwnd, 1002)) {
+                    window_ = hwnd;
+                    return true;
+                }
+            return false;
+        },
+        timeoutMs);
+    if (!window_)
+        return;
+    ::GetWindowThreadProcessId(window_, &info_.dwProcessId);
+    info_.hProcess =
+        ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, info_.dwProcessId);
+}
+
 PanelProcess::~PanelProcess() {
     if (info_.hProcess) {
         if (::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
             ::TerminateProcess(info_.hProcess, 99);
             ::WaitForSingleObject(info_.hProcess, 5000);
         }
-        ::CloseHandle(info_.hThread);
+        if (info_.hThread)
+            ::CloseHandle(info_.hThread);
         ::CloseHandle(info_.hProcess);
     }
 }

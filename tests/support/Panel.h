@@ -20,6 +20,9 @@ class PanelProcess {
 public:
     // Starts the exe and waits until its main window is shown.
     explicit PanelProcess(const std::wstring& exe = PanelExePath());
+    struct AlreadyRunning {};
+    // Takes over a panel another program started, once its main window shows within the time.
+    PanelProcess(AlreadyRunning, DWORD timeoutMs);
     ~PanelProcess();
     PanelProcess(const PanelProcess&) = delete;
     PanelProcess& operator=(const PanelProcess&) = delete;
@@ -53,4 +56,5 @@ private:
     HWND window_ = nullptr;
 };
 
+// The visible top-level windows of a process, or of every process for 0.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);

@@ -7,8 +7,10 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "Panel.h"
+#include "PaintedPicture.h"
 #include "Wait.h"
 #include "tools/menu_demo/ScreenShot.h"
 #include "res/resource.h"
@@ -17,6 +19,8 @@
 namespace {
 
 constexpr DWORD kFrameTimeoutMs = 5000;
+constexpr DWORD kShowTimeoutMs = 10000;
+constexpr DWORD kPaintTimeoutMs = 10000;
 
 // Frames the simulator has logged so far: every frame line shows its bytes from the "G" on.
 int FramesLogged(const std::wstring& logPath) {
@@ -66,16 +70,17 @@ public:
         return true;
     }
 
-    bool ShootMainWindow() { return Shoot(panel_.Window(), L"main-window.bmp"); }
+    bool ShootMainWindow() { return Shoot(panel_.Window(), L"main-window", nullptr); }
 
     bool ShootAboutBox() {
+        // What the screen shows before the About box opens: its picture must differ from this.
+        const std::vector<DWORD> before = ScreenPixels(ScreenArea());
         ::PostMessageW(panel_.Window(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         HWND about = nullptr;
-        WaitUntil([&] { return (about = panel_.FindWindowByCaption(L"关于 Quorvex")) != nullptr; });
+        WaitUntil([&] { return (about = panel_.FindWindowByCaption(L"关于 Quorvex")) != nullptr; }, kShowTimeoutMs);
         if (!about)
             return Fail("the About box did not open");
-        ::RedrawWindow(about, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-        const bool saved = Shoot(about, L"about-box.bmp");
+        const bool saved = Shoot(about, L"about-box", &before);
         ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         WaitUntil([&] { return !::IsWindow(about); });
         return saved;
@@ -98,13 +103,31 @@ private:
         return nullptr;
     }
 
-    bool Shoot(HWND window, const wchar_t* name) {
-        // Let the window finish painting before the picture is taken.
+    // Saves NAME.bmp once the window is on top, painted and still, and notes its size in
+    // pictures.txt. With `covered`, the screen before the window opened: a picture that still
+    // shows that under the window is not the window's.
+    bool Shoot(HWND window, const wchar_t* name, const std::vector<DWORD>* covered) {
+        const std::string what = Narrow(name);
+        DWORD_PTR answer = 0;
+        if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kShowTimeoutMs, &answer))
+            return Fail(what + ": the window does not answer");
         ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-        ::GdiFlush();
         RECT frame{};
-        if (!::GetWindowRect(window, &frame) || !SaveScreenArea(frame, output_ + L"\\" + name))
-            return Fail("could not save a screenshot");
+        ::GetWindowRect(window, &frame);
+        PaintedPicture picture(window, frame, covered ? Cropped(*covered, ScreenArea(), frame) : std::vector<DWORD>{});
+        if (!WaitUntil([&] { return picture.Settled(); }, kPaintTimeoutMs))
+            return Fail(what + ": " + picture.Trouble());
+        if (!SaveScreenArea(frame, output_ + L"\\" + name + L".bmp"))
+            return Fail(what + ": could not save the picture");
+        return NotePictureSize(what, frame);
+    }
+
+    bool NotePictureSize(const std::string& name, const RECT& frame) const {
+        FILE* list = _wfopen((output_ + L"\\pictures.txt").c_str(), L"ab");
+        if (!list)
+            return Fail("could not write pictures.txt");
+        std::fprintf(list, "%s %ldx%ld\n", name.c_str(), frame.right - frame.left, frame.bottom - frame.top);
+        std::fclose(list);
         return true;
     }
 

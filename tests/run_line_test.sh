@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Usage: run_line_test.sh DIR X64_BUILD SIMULATOR DRIVER_EXE
+# `make run LINE=...` end to end, in DIR (a run dir of its own, never the user's build/run):
+# a pty stands in for the USB serial adapter with the simulator on its far end, the panel opens on
+# a private Xvfb display, run_line_driver.exe plays the user (Search, COM3, Connect, one button,
+# close). Then each bad line once: refused with its message, nothing started.
+set -euo pipefail
+dir=$(realpath -m "$1")
+x64=$(realpath "$2")
+simulator=$(realpath "$3")
+driver=$(realpath "$4")
+run_panel=$(realpath "$(dirname "$0")/../tools/run-panel.sh")
+run="$dir/run"
+prefix="$run/prefix"
+# "单画面 1" (control 1003) sends this frame.
+control=1003
+frame="47 45 46 67 0A"
+
+pids=()
+cleanup() {
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    local pid
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.05
+    done
+}
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+# Any process of the run's prefix: every Wine process carries its WINEPREFIX.
+prefix_processes() { grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
+
+rm -rf "$dir"
+mkdir -p "$dir"
+
+exec 3>"$dir/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$dir/xvfb.log" 2>&1 </dev/null &
+pids+=($!)
+exec 3>&-
+wait_for 10 test -s "$dir/display" || fail "Xvfb did not start"
+display=":$(head -n1 "$dir/display")"
+
+cable() {  # cable NAME: a pty pair in DIR/NAME, ends a and b
+    mkdir -p "$dir/$1"
+    socat pty,raw,echo=0,link="$dir/$1/a" pty,raw,echo=0,link="$dir/$1/b" >"$dir/$1/socat.log" 2>&1 </dev/null &
+    pids+=($!)
+    wait_for 10 test -e "$dir/$1/a" -a -e "$dir/$1/b" || fail "socat did not make $1"
+}
+
+# refused WHAT MESSAGE [ENV...] COMMAND...: run-panel.sh must fail with MESSAGE and start nothing.
+refused() {
+    local what=$1 message=$2 status=0
+    shift 2
+    env "$@" >"$dir/refused.out" 2>&1 || status=$?
+    [ "$status" -ne 0 ] || fail "$what: run-panel.sh accepted it"
+    grep -q -- "$message" "$dir/refused.out" || fail "$what: no \"$message\" in: $(cat "$dir/refused.out")"
+    [ ! -e "$run" ] || fail "$what: run-panel.sh made $run before refusing"
+    [ -z "$(prefix_processes)" ] || fail "$what: Wine processes started"
+}
+
+cable adapter
+line=$(readlink -f "$dir/adapter/a")
+"$simulator" --log "$dir/simulator.log" "$(readlink -f "$dir/adapter/b")" >/dev/null 2>&1 </dev/null &
+pids+=($!)
+wait_for 10 grep -q listening "$dir/simulator.log" || fail "the simulator did not start"
+
+export QUORVEX_RUN_DIR="$run" QUORVEX_X64_BUILD="$x64" QUORVEX_NATIVE_BUILD=/nonexistent
+DISPLAY=$display "$run_panel" "$line" >"$dir/run.out" 2>&1 &
+run_pid=$!
+pids+=("$run_pid")
+wait_for 120 grep -q "Close the control panel to end" "$dir/run.out" || fail "the panel did not start: $(cat "$dir/run.out")"
+status=0
+DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=-all wine "$driver" COM3 "$control" \
+    "$(windows_path "$dir/simulator.log")" "$frame" </dev/null || status=$?
+[ "$status" -eq 0 ] || fail "driving the panel failed (status $status)"
+wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || fail "run-panel.sh did not end with the panel"
+status=0
+wait "$run_pid" || status=$?
+[ "$status" -eq 0 ] || fail "run-panel.sh ended with status $status: $(cat "$dir/run.out")"
+grep -q "\[$frame\]" "$dir/simulator.log" || fail "the simulator did not get the frame"
+if [ -e "$run/cable" ] || [ -e "$run/simulator.log" ]; then
+    fail "run-panel.sh laid a cable or ran a simulator of its own"
+fi
+wait_for 5 test -z "$(prefix_processes)" || fail "left running: $(prefix_processes | tr '\n' ' ')"
+echo "the panel on $line (COM3): Search, Connect, frame [$frame] at the simulator, nothing left running"
+
+# Bad lines, with a display unless the missing display is the point.
+rm -rf "$run"
+refused "a missing path" "does not exist" DISPLAY="$display" "$run_panel" "$dir/no-such-tty"
+refused "not a tty" "not a terminal device" DISPLAY="$display" "$run_panel" /dev/null
+refused "no display" "no display" -u DISPLAY "$run_panel" "$line"
+cable locked
+locked=$(readlink -f "$dir/locked/a")
+if [ "$(id -u)" -eq 0 ]; then
+    chmod 600 "$locked"  # root reads and writes anything: ask as nobody instead
+    refused "no permission" "dialout group" DISPLAY="$display" \
+        setpriv --reuid=65534 --regid=65534 --clear-groups "$run_panel" "$locked"
+else
+    chmod 000 "$locked"
+    refused "no permission" "dialout group" DISPLAY="$display" "$run_panel" "$locked"
+fi
+echo "bad lines refused, nothing started"
