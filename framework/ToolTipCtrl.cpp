@@ -5,10 +5,10 @@ namespace {
 // The size common controls 5 and 6 both accept: the larger Vista-era layout is refused by 5.
 const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
 
-TTTOOLINFOW WholeWindowTool(HWND window, const wchar_t* text) {
+TTTOOLINFOW WholeWindowTool(HWND window, const wchar_t* text, UINT extraFlags) {
     TTTOOLINFOW tool{};
     tool.cbSize = kToolInfoSize;
-    tool.uFlags = TTF_IDISHWND;
+    tool.uFlags = TTF_IDISHWND | extraFlags;
     tool.hwnd = ::GetParent(window) ? ::GetParent(window) : window;
     tool.uId = reinterpret_cast<UINT_PTR>(window);
     tool.lpszText = const_cast<wchar_t*>(text);
@@ -34,8 +34,8 @@ void CToolTipCtrl::DestroyWindow() {
     m_hWnd = nullptr;
 }
 
-BOOL CToolTipCtrl::SetToolText(HWND window, const wchar_t* text) const {
-    TTTOOLINFOW tool = WholeWindowTool(window, text);
+BOOL CToolTipCtrl::SetToolText(HWND window, const wchar_t* text, UINT extraFlags) const {
+    TTTOOLINFOW tool = WholeWindowTool(window, text, extraFlags);
     SendMessageW(TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     return static_cast<BOOL>(SendMessageW(TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool)));
 }

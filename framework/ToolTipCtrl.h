@@ -21,5 +21,6 @@ public:
     int SetMaxTipWidth(int width) const { return static_cast<int>(SendMessageW(TTM_SETMAXTIPWIDTH, 0, width)); }
     void RelayEvent(MSG* msg) const { SendMessageW(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
     // A tool for the whole of window, showing text; replaces the text when the tool exists already.
-    BOOL SetToolText(HWND window, const wchar_t* text) const;
+    // With TTF_SUBCLASS in extraFlags the tooltip watches the window's mouse itself, no relaying.
+    BOOL SetToolText(HWND window, const wchar_t* text, UINT extraFlags = 0) const;
 };

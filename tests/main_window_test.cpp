@@ -4,6 +4,10 @@
 #include "doctest.h"
 #include "res/resource.h"
 
+#include <commctrl.h>
+
+#include <cstddef>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -62,6 +66,146 @@ std::wstring TextOf(HWND hwnd) {
     wchar_t text[256] = {};
     ::GetWindowTextW(hwnd, text, 256);
     return text;
+}
+
+// What each command button does, as its tip's second line says it.
+const std::map<int, std::wstring> kMeanings = {
+    {1003, L"Single screen, input 1"},
+    {1004, L"Single screen, input 2"},
+    {1005, L"Single screen, input 3"},
+    {1006, L"Single screen, input 4"},
+    {1007, L"One large (input 1), three small"},
+    {1008, L"One large (input 2), three small"},
+    {1009, L"One large (input 3), three small"},
+    {1010, L"One large (input 4), three small"},
+    {1011, L"Two-way split, inputs 1 and 2"},
+    {1012, L"Two-way split, inputs 3 and 4"},
+    {1013, L"Single-screen switch"},
+    {1014, L"Two-way split switch"},
+    {1015, L"One-large-three-small switch"},
+    {1016, L"Mode switch"},
+    {1017, L"Resolution switch"},
+    {1018, L"Quad split"},
+    {1019, L"\"H\" layout"},
+    {1020, L"Audio from input 1"},
+    {1021, L"Audio from input 2"},
+    {1022, L"Audio from input 3"},
+    {1023, L"Audio from input 4"},
+    {1024, L"Mute"},
+    {1025, L"Standby"},
+};
+
+std::wstring CaptionOf(int id) {
+    for (const ExpectedControl& control : kControls)
+        if (control.id == id)
+            return control.caption;
+    return L"";
+}
+
+// The tip of a button: its caption, then what it does on a line of its own.
+std::wstring ExpectedTip(int id) { return CaptionOf(id) + L"\n" + kMeanings.at(id); }
+
+// The text a window of another process says it shows: GetWindowText would give only its title.
+std::wstring ShownTextOf(HWND window) {
+    wchar_t text[INFOTIPSIZE] = {};
+    ::SendMessageW(window, WM_GETTEXT, INFOTIPSIZE, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Tooltip controls owned by this window. A child window has no owner, so only popups are found.
+std::vector<HWND> TooltipsOwnedBy(HWND owner) {
+    std::vector<HWND> found;
+    for (HWND tips = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tips;
+         tips = ::FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr))
+        if (::GetWindow(tips, GW_OWNER) == owner)
+            found.push_back(tips);
+    return found;
+}
+
+// Memory in another process, for the tooltip messages whose arguments are pointers.
+class RemoteMemory {
+public:
+    RemoteMemory(HANDLE process, size_t size)
+        : process_(process),
+          address_(::VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)) {}
+    ~RemoteMemory() {
+        if (address_)
+            ::VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+    }
+    RemoteMemory(const RemoteMemory&) = delete;
+    RemoteMemory& operator=(const RemoteMemory&) = delete;
+
+    bool Valid() const { return address_ != nullptr; }
+    // The address, as the other process sees it, of the byte at this offset.
+    void* At(size_t offset) const { return static_cast<char*>(address_) + offset; }
+    bool Write(size_t offset, const void* data, size_t size) const {
+        return ::WriteProcessMemory(process_, At(offset), data, size, nullptr) != FALSE;
+    }
+    bool Read(size_t offset, void* data, size_t size) const {
+        return ::ReadProcessMemory(process_, At(offset), data, size, nullptr) != FALSE;
+    }
+
+private:
+    HANDLE process_;
+    void* address_;
+};
+
+struct ToolSeen {
+    HWND window;  // the tool's window, when the tool is a whole window
+    std::wstring text;
+};
+
+// The tools of a tooltip control in another process, read the way that process would read them:
+// the TOOLINFO and the text buffer are in its memory, in its own layout.
+std::vector<ToolSeen> ToolsOf(HANDLE process, HWND tips) {
+    struct Exchange {
+        TTTOOLINFOW tool;
+        wchar_t text[INFOTIPSIZE];
+    };
+    RemoteMemory remote(process, sizeof(Exchange));
+    REQUIRE(remote.Valid());
+    auto* remoteText = static_cast<wchar_t*>(remote.At(offsetof(Exchange, text)));
+    const LPARAM remoteTool = reinterpret_cast<LPARAM>(remote.At(offsetof(Exchange, tool)));
+
+    std::vector<ToolSeen> tools;
+    const int count = static_cast<int>(::SendMessageW(tips, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.lpszText = remoteText;
+        REQUIRE(remote.Write(offsetof(Exchange, tool), &tool, sizeof(tool)));
+        REQUIRE(::SendMessageW(tips, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), remoteTool) != 0);
+        REQUIRE(remote.Read(offsetof(Exchange, tool), &tool, sizeof(tool)));
+
+        // The text by its own request, which names the tool by its window and id.
+        tool.lpszText = remoteText;
+        const wchar_t empty = L'\0';
+        REQUIRE(remote.Write(offsetof(Exchange, tool), &tool, sizeof(tool)));
+        REQUIRE(remote.Write(offsetof(Exchange, text), &empty, sizeof(empty)));
+        ::SendMessageW(tips, TTM_GETTEXTW, INFOTIPSIZE, remoteTool);
+        std::vector<wchar_t> text(INFOTIPSIZE + 1, L'\0');
+        REQUIRE(remote.Read(offsetof(Exchange, text), text.data(), INFOTIPSIZE * sizeof(wchar_t)));
+
+        const bool wholeWindow = (tool.uFlags & TTF_IDISHWND) != 0;
+        tools.push_back({wholeWindow ? reinterpret_cast<HWND>(tool.uId) : nullptr, text.data()});
+    }
+    return tools;
+}
+
+POINT CentreOf(HWND window) {
+    RECT r;
+    ::GetWindowRect(window, &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// Moves the pointer as a mouse would: the move reaches whatever window is under it.
+void MovePointerTo(POINT point) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = ::MulDiv(point.x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = ::MulDiv(point.y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &input, sizeof(input));
 }
 
 std::wstring ClassOf(HWND hwnd) {
@@ -212,5 +356,47 @@ TEST_CASE("Escape closes the program, and so does Enter on the port list") {
         CHECK(box.text == L"Opening COM failed!");
         panel.Dismiss(box);
         CHECK_FALSE(panel.WaitForExit(0));
+    }
+}
+
+TEST_CASE("every command button has a tip with its caption and, on a second line, what it does") {
+    PanelProcess panel;
+    REQUIRE(panel.Window() != nullptr);
+
+    const std::vector<HWND> tooltips = TooltipsOwnedBy(panel.Window());
+    REQUIRE(tooltips.size() == 1);
+    HWND tips = tooltips[0];
+    CHECK((::GetWindowLongW(tips, GWL_STYLE) & (WS_POPUP | WS_CHILD)) == WS_POPUP);
+
+    const std::vector<ToolSeen> tools = ToolsOf(panel.Process(), tips);
+    CHECK(tools.size() == kMeanings.size());
+    std::map<int, std::wstring> tipOfButton;
+    for (const ToolSeen& tool : tools) {
+        REQUIRE(tool.window != nullptr);
+        CHECK(::GetParent(tool.window) == panel.Window());
+        tipOfButton[::GetDlgCtrlID(tool.window)] = tool.text;
+    }
+    for (const auto& [id, meaning] : kMeanings) {
+        CAPTURE(id);
+        REQUIRE(tipOfButton.count(id) == 1);
+        CHECK(tipOfButton[id] == ExpectedTip(id));
+    }
+    // Windows draws a tip without a maximum width on one line, line feed and all; Wine breaks it
+    // there either way, so the control is asked.
+    CHECK(::SendMessageW(tips, TTM_GETMAXTIPWIDTH, 0, 0) > 0);
+
+    SUBCASE("hovering a button shows its tip until the pointer leaves") {
+        // A spot of the dialog that no control covers.
+        POINT away{4, 4};
+        ::ClientToScreen(panel.Window(), &away);
+        for (int id : {1018, 1025}) {
+            CAPTURE(id);
+            MovePointerTo(away);
+            CHECK(WaitUntil([&] { return !::IsWindowVisible(tips); }));
+            MovePointerTo(CentreOf(panel.Control(id)));
+            CHECK(WaitUntil([&] { return ::IsWindowVisible(tips) && ShownTextOf(tips) == ExpectedTip(id); }));
+        }
+        MovePointerTo(away);
+        CHECK(WaitUntil([&] { return !::IsWindowVisible(tips); }));
     }
 }

@@ -141,7 +141,7 @@ run_scripted() {
     wine explorer /desktop=Quorvex,800x900 "$x64/demo_session.exe" "$(windows_path "$x64/Quorvex.exe")" "COM$port" \
         "$(windows_path "$run/simulator.log")" "$(windows_path "$run")"
     local shot
-    for shot in main-window about-box; do
+    for shot in main-window tooltip about-box; do
         save_picture "$shot"
     done
     cleanup  # the simulator's last words before the summary
@@ -149,6 +149,7 @@ run_scripted() {
     echo
     echo "No display: the control panel ran a scripted session under Xvfb against the simulated multiviewer."
     echo "  main window: $run/main-window.png"
+    echo "  a tip:       $run/tooltip.png"
     echo "  About box:   $run/about-box.png"
     echo "  simulator:   $run/simulator.log"
 }

@@ -7,6 +7,20 @@
 #include "framework/Rect.h"
 #include "serial/PortMessages.h"
 
+#include <string>
+
+namespace {
+
+// The command's meaning as the first words of a sentence: "quad split" shows as "Quad split".
+std::wstring SentenceCase(const char* meaning) {
+    std::wstring text(meaning, meaning + std::char_traits<char>::length(meaning));
+    if (!text.empty() && text[0] >= L'a' && text[0] <= L'z')
+        text[0] = static_cast<wchar_t>(text[0] - L'a' + L'A');
+    return text;
+}
+
+}  // namespace
+
 CQuorvexDlg::CQuorvexDlg() : CDialogEx(IDD_QUORVEX_DIALOG), icon(AfxGetApp()->LoadIconW(IDR_MAINFRAME)) {}
 
 const MessageMap& CQuorvexDlg::GetMessageMap() const {
@@ -50,7 +64,22 @@ BOOL CQuorvexDlg::OnInitDialog() {
         GetDlgItem(static_cast<int>(command.controlId))
             .SendMessageW(BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(buttonIcon));
     }
+    AddButtonTips();
     return TRUE;
+}
+
+// The buttons show only icons: each one's tip names it by its caption, then says what it does.
+void CQuorvexDlg::AddButtonTips() {
+    if (!buttonTips.Create(m_hWnd, TTS_ALWAYSTIP | TTS_NOPREFIX))
+        return;
+    CRect client;
+    GetClientRect(&client);
+    buttonTips.SetMaxTipWidth(client.Width());  // lets the tip break at its line feed
+    for (const DeviceCommand& command : kDeviceCommands) {
+        const CWindow button = GetDlgItem(static_cast<int>(command.controlId));
+        const std::wstring tip = button.GetWindowTextW() + L"\n" + SentenceCase(command.meaning);
+        buttonTips.SetToolText(button, tip.c_str(), TTF_SUBCLASS);
+    }
 }
 
 void CQuorvexDlg::OnSysCommand(UINT id, LPARAM position) {

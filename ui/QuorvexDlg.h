@@ -4,6 +4,7 @@
 
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
+#include "framework/ToolTipCtrl.h"
 #include "serial/SerialPort.h"
 
 #include <string>
@@ -33,9 +34,11 @@ private:
     // Command buttons
     void OnCommandButton(UINT controlId);
     void SendCommand(char first, char second);
+    void AddButtonTips();
 
     HICON icon;
     CComboBox portList;
+    CToolTipCtrl buttonTips;  // a popup owned by this window: one tool per command button
     CSerialPort serialPort;
     UINT baudRate = 9600;
     wchar_t parity = L'N';

@@ -1,9 +1,10 @@
 // demo_session: the scripted session of `make run` without a display. Starts the shipped control
 // panel, finds and connects the simulator's port, presses a few commands, each one only after
-// the simulator has logged the one before, takes pictures of the main window and the About box,
-// disconnects and closes the panel.
+// the simulator has logged the one before, takes pictures of the main window, a button's tip and
+// the About box, disconnects and closes the panel.
 //   demo_session.exe QUORVEX_EXE PORT SIMULATOR_LOG OUTPUT_FOLDER
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -71,6 +72,44 @@ public:
     }
 
     bool ShootMainWindow() { return Shoot(panel_.Window(), L"main-window", nullptr); }
+
+    // Rests the pointer on the quad split button until its tip shows, takes the window with the
+    // tip, then moves the pointer off the buttons so the tip is gone for the pictures after it.
+    bool ShootButtonTip() {
+        HWND window = panel_.Window();
+        HWND tip = ::FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr);
+        while (tip && ::GetWindow(tip, GW_OWNER) != window)
+            tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr);
+        if (!tip)
+            return Fail("the main window has no tooltip");
+        const auto movePointer = [](LONG x, LONG y) {
+            INPUT input{};
+            input.type = INPUT_MOUSE;
+            input.mi.dx = ::MulDiv(x, 65535, ::GetSystemMetrics(SM_CXSCREEN) - 1);
+            input.mi.dy = ::MulDiv(y, 65535, ::GetSystemMetrics(SM_CYSCREEN) - 1);
+            input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            ::SendInput(1, &input, sizeof(input));
+        };
+        RECT button{};
+        ::GetWindowRect(panel_.Control(static_cast<int>(FindByMeaning("quad split")->controlId)), &button);
+        movePointer((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+        if (!WaitUntil([&] { return ::IsWindowVisible(tip) != FALSE; }))
+            return Fail("no tip showed over the quad split button");
+        for (HWND shown : {window, tip})
+            ::RedrawWindow(shown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+        ::GdiFlush();
+        RECT frame{};
+        RECT tipFrame{};
+        ::GetWindowRect(window, &frame);
+        ::GetWindowRect(tip, &tipFrame);
+        ::UnionRect(&frame, &frame, &tipFrame);
+        if (!SaveScreenArea(frame, output_ + L"\\tooltip.bmp") || !NotePictureSize("tooltip", frame))
+            return Fail("could not save a screenshot");
+        POINT clear{4, 4};  // a spot of the dialog no control covers
+        ::ClientToScreen(window, &clear);
+        movePointer(clear.x, clear.y);
+        return WaitUntil([&] { return !::IsWindowVisible(tip); }) || Fail("the tip stayed after the pointer left");
+    }
 
     bool ShootAboutBox() {
         // What the screen shows before the About box opens: its picture must differ from this.
@@ -157,7 +196,7 @@ bool Run(Session& session, const std::wstring& port) {
     for (const char* meaning : kLayoutsAndAudio)
         if (!session.Press(meaning))
             return false;
-    if (!session.ShootMainWindow() || !session.Press("mute") || !session.Press("standby"))
+    if (!session.ShootMainWindow() || !session.ShootButtonTip() || !session.Press("mute") || !session.Press("standby"))
         return false;
     return session.ShootAboutBox() && session.Press("standby") && session.DisconnectAndClose();
 }
