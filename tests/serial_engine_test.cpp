@@ -269,13 +269,15 @@ TEST_CASE_FIXTURE(EngineCase,
     CHECK(WaitUntil([&] { return !ThreadRuns(worker) && CountOwnThreads() == baseline; }, 2000));
 
     SUBCASE("an idle engine holds nothing, and its destruction closes nothing and waits for nothing") {
-        const UINT_PTR next = NextHandleValue();
-        // On a thread of its own, so that a destructor waiting for a worker never started fails here in seconds.
-        HANDLE thread = ::CreateThread(nullptr, 0, &DestroyAnIdleEngine, nullptr, 0, nullptr);
+        // On a thread of its own, so that a destructor waiting for a worker never started fails here in
+        // seconds. The thread's handle is taken before the count starts.
+        HANDLE thread = ::CreateThread(nullptr, 0, &DestroyAnIdleEngine, nullptr, CREATE_SUSPENDED, nullptr);
         REQUIRE(thread != nullptr);
+        const UINT_PTR next = NextHandleValue();
+        ::ResumeThread(thread);
         CHECK(::WaitForSingleObject(thread, 2000) == WAIT_OBJECT_0);
-        ::CloseHandle(thread);
         CHECK(NextHandleValue() == next);
+        ::CloseHandle(thread);
     }
 }
 
