@@ -51,8 +51,14 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     ResetOrCreate(writeEvent);
     ResetOrCreate(shutdownEvent);
     ResetOrCreate(workerEnded);
+    ResetOrCreate(readDone);
+    ResetOrCreate(writeDone);
     overlapped = OVERLAPPED{};
     overlapped.hEvent = lineEvent.get();
+    readOverlapped = OVERLAPPED{};
+    readOverlapped.hEvent = readDone.get();
+    writeOverlapped = OVERLAPPED{};
+    writeOverlapped.hEvent = writeDone.get();
     waitEvents[0] = shutdownEvent.get();
     waitEvents[1] = lineEvent.get();
     waitEvents[2] = writeEvent.get();
@@ -99,6 +105,7 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
     if (self->workerAlive.exchange(TRUE))
         AfxEndThread(kWorkerExitCode);
     self->lineGone = false;
+    self->lineWaitPending = false;
     ::ResetEvent(self->workerEnded.get());
     if (self->portHandle)
         self->Purge();
@@ -109,20 +116,26 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
             self->WaitWithoutLine();
             continue;
         }
-        if (::WaitCommEvent(port, &self->lineEvents, &self->overlapped)) {
-            COMSTAT status{};
-            if (!self->LineThere(&status) || status.cbInQue == 0)
-                continue;
-        } else {
-            const DWORD error = ::GetLastError();
-            if (error != ERROR_IO_PENDING && error != ERROR_INVALID_PARAMETER)
-                self->ReportIoFailure();
+        // After a write the earlier wait may still run: a second one on its record would fail and
+        // clear the event the first one is to set, losing its wake-up.
+        if (!self->lineWaitPending) {
+            if (::WaitCommEvent(port, &self->lineEvents, &self->overlapped)) {
+                COMSTAT status{};
+                if (!self->LineThere(&status) || status.cbInQue == 0)
+                    continue;
+            } else {
+                const DWORD error = ::GetLastError();
+                self->lineWaitPending = error == ERROR_IO_PENDING;
+                if (error != ERROR_IO_PENDING && error != ERROR_INVALID_PARAMETER)
+                    self->ReportIoFailure();
+            }
         }
 
         switch (::WaitForMultipleObjects(3, self->waitEvents, FALSE, INFINITE)) {
         case WAIT_OBJECT_0:
             self->CloseAndEnd();
         case WAIT_OBJECT_0 + 1: {
+            self->lineWaitPending = false;
             if (!self->LineThere())
                 break;
             DWORD mask = 0;
@@ -174,7 +187,8 @@ void CSerialPort::CloseAndEnd() {
     // A line-event wait still pending writes its outcome into `overlapped` when it ends, which
     // may be after the engine has gone: end it here, and let it finish, before the close.
     ::CancelIo(portHandle.get());
-    ::WaitForSingleObject(lineEvent.get(), kCancelWaitMs);
+    if (lineWaitPending)
+        ::WaitForSingleObject(lineEvent.get(), kCancelWaitMs);
     portHandle.Close();
     // Signal before clearing the flag: once workerAlive is false the engine may be gone.
     ::SetEvent(workerEnded.get());
@@ -185,17 +199,17 @@ void CSerialPort::CloseAndEnd() {
 void CSerialPort::SendPending() {
     ::ResetEvent(writeEvent.get());
     ScopedLock<CCriticalSection> lock(ioLock);
-    overlapped.Offset = 0;
-    overlapped.OffsetHigh = 0;
+    writeOverlapped.Offset = 0;
+    writeOverlapped.OffsetHigh = 0;
     Purge();  // a write never goes out with stale input waiting
     if (writeLength > kWriteBufferBytes || !writeBuffer) {
         ReportIoFailure();  // refuse rather than read past the buffer
         return;
     }
     DWORD written = 0;
-    if (!::WriteFile(portHandle.get(), writeBuffer.get(), writeLength, &written, &overlapped)) {
+    if (!::WriteFile(portHandle.get(), writeBuffer.get(), writeLength, &written, &writeOverlapped)) {
         if (::GetLastError() == ERROR_IO_PENDING)
-            ::GetOverlappedResult(portHandle.get(), &overlapped, &written, TRUE);
+            ::GetOverlappedResult(portHandle.get(), &writeOverlapped, &written, TRUE);
         else
             ReportIoFailure();
     }
@@ -217,8 +231,9 @@ void CSerialPort::DrainInput() {
         {
             ScopedLock<CCriticalSection> lock(ioLock);
             DWORD read = 0;
-            if (!::ReadFile(portHandle.get(), &byte, 1, &read, &overlapped) && ::GetLastError() == ERROR_IO_PENDING)
-                ::GetOverlappedResult(portHandle.get(), &overlapped, &read, TRUE);
+            if (!::ReadFile(portHandle.get(), &byte, 1, &read, &readOverlapped) &&
+                ::GetLastError() == ERROR_IO_PENDING)
+                ::GetOverlappedResult(portHandle.get(), &readOverlapped, &read, TRUE);
         }
         Notify(WM_PORT_BYTE, byte);  // outside the lock: the owner may take its time
     }

@@ -54,8 +54,15 @@ private:
     CHandle workerEnded;                       // set by the worker as it ends; wakes WaitForWorkerToEnd
     CHandle lineEvent;                         // the event of `overlapped`
     HANDLE waitEvents[3] = {};                 // shutdown, line event, write: lowest index wins
-    OVERLAPPED overlapped{};                   // the worker's one overlapped record
+    // The system writes each completion into the record it was given and signals that record's
+    // event: an operation that may be pending while another starts has a record and an event of its own.
+    OVERLAPPED overlapped{};                   // the worker's line-event wait
+    OVERLAPPED readOverlapped{};               // the worker's reads
+    OVERLAPPED writeOverlapped{};              // the worker's writes
+    CHandle readDone;                          // the event of `readOverlapped`
+    CHandle writeDone;                         // the event of `writeOverlapped`
     bool lineGone = false;                     // the worker's own: the line went while it ran
+    bool lineWaitPending = false;              // the worker's own: its wait on `overlapped` has not yet woken it
     DWORD lineEvents = 0;                      // target of the pending line-event wait; outlives the worker's stack
     COMMTIMEOUTS timeouts{};
     DCB lineState{};

@@ -1,0 +1,183 @@
+#include "OverlappedCheck.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr unsigned kFindingsKept = 5;
+
+// One record that was given to an operation, with the event that operation will signal.
+struct Started {
+    const OVERLAPPED* record;
+    HANDLE event;
+    const char* operation;
+};
+
+class Watch {
+public:
+    Watch() { ::InitializeCriticalSection(&lock_); }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+
+    // Before `record` goes to `operation`: does an earlier operation on it, or on its event, still run?
+    void Starting(const char* operation, const OVERLAPPED* record) {
+        Locked locked(lock_);
+        for (const Started& earlier : started_)
+            if ((earlier.record == record || earlier.event == record->hEvent) && StillPending(earlier))
+                Note(operation, record, earlier);
+        Remember({record, record->hEvent, operation});
+    }
+
+    // Before a wait for `record`: its event must not be signalled by another operation still running.
+    void Awaiting(const OVERLAPPED* record) {
+        Locked locked(lock_);
+        for (const Started& other : started_)
+            if (other.record != record && other.event == record->hEvent && StillPending(other))
+                Note("GetOverlappedResult", record, other);
+    }
+
+    OverlappedCheck::Findings Take() {
+        Locked locked(lock_);
+        OverlappedCheck::Findings taken = findings_;
+        findings_ = {};
+        started_.clear();
+        return taken;
+    }
+
+private:
+    class Locked {
+    public:
+        explicit Locked(CRITICAL_SECTION& lock) : lock_(lock) { ::EnterCriticalSection(&lock_); }
+        ~Locked() { ::LeaveCriticalSection(&lock_); }
+        Locked(const Locked&) = delete;
+        Locked& operator=(const Locked&) = delete;
+
+    private:
+        CRITICAL_SECTION& lock_;
+    };
+
+    // The system writes the record's status as the operation completes: read it afresh.
+    static bool StillPending(const Started& started) {
+        return !HasOverlappedIoCompleted(const_cast<volatile OVERLAPPED*>(started.record));
+    }
+
+    void Remember(const Started& now) {
+        for (Started& known : started_)
+            if (known.record == now.record) {
+                known = now;
+                return;
+            }
+        started_.push_back(now);
+    }
+
+    void Note(const char* operation, const OVERLAPPED* record, const Started& earlier) {
+        if (findings_.count++ >= kFindingsKept)
+            return;
+        char text[200];
+        std::snprintf(text, sizeof(text),
+                      "%s on record %p (event %p) while %s on record %p (event %p) may be pending\n", operation,
+                      static_cast<const void*>(record), record->hEvent, earlier.operation,
+                      static_cast<const void*>(earlier.record), earlier.event);
+        findings_.first += text;
+    }
+
+    CRITICAL_SECTION lock_;
+    std::vector<Started> started_;
+    OverlappedCheck::Findings findings_;
+};
+
+Watch& TheWatch() {
+    static Watch watch;
+    return watch;
+}
+
+volatile LONG lineWaits = 0;
+
+decltype(&::WaitCommEvent) realWaitCommEvent = nullptr;
+decltype(&::ReadFile) realReadFile = nullptr;
+decltype(&::WriteFile) realWriteFile = nullptr;
+decltype(&::GetOverlappedResult) realGetOverlappedResult = nullptr;
+
+// The wrappers note before they pass the call on, so the caller still sees the real call's last error.
+BOOL WINAPI CheckedWaitCommEvent(HANDLE file, LPDWORD events, LPOVERLAPPED record) {
+    ::InterlockedIncrement(&lineWaits);
+    if (record)
+        TheWatch().Starting("WaitCommEvent", record);
+    return realWaitCommEvent(file, events, record);
+}
+
+BOOL WINAPI CheckedReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED record) {
+    if (record)
+        TheWatch().Starting("ReadFile", record);
+    return realReadFile(file, buffer, size, done, record);
+}
+
+BOOL WINAPI CheckedWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED record) {
+    if (record)
+        TheWatch().Starting("WriteFile", record);
+    return realWriteFile(file, buffer, size, done, record);
+}
+
+BOOL WINAPI CheckedGetOverlappedResult(HANDLE file, LPOVERLAPPED record, LPDWORD done, BOOL wait) {
+    if (record)
+        TheWatch().Awaiting(record);
+    return realGetOverlappedResult(file, record, done, wait);
+}
+
+// Points every slot of this program's import table that holds kernel32's `name` at `wrapper`;
+// keeps what a slot held in *real. False if no slot was found.
+template <class Function>
+bool WrapImport(const char* name, Function wrapper, Function* real) {
+    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    bool wrapped = false;
+    for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name;
+         ++dll) {
+        if (::lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "kernel32.dll") != 0 ||
+            !dll->OriginalFirstThunk)
+            continue;
+        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0)
+                continue;
+            DWORD protection = 0;
+            if (!::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection))
+                return false;
+            if (!*real)
+                *real = reinterpret_cast<Function>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(wrapper);
+            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
+            wrapped = true;
+        }
+    }
+    return wrapped;
+}
+
+}  // namespace
+
+namespace OverlappedCheck {
+
+bool Install() {
+    static const bool installed = [] {
+        TheWatch();  // made before any wrapper can run
+        return WrapImport("WaitCommEvent", &CheckedWaitCommEvent, &realWaitCommEvent) &&
+               WrapImport("ReadFile", &CheckedReadFile, &realReadFile) &&
+               WrapImport("WriteFile", &CheckedWriteFile, &realWriteFile) &&
+               WrapImport("GetOverlappedResult", &CheckedGetOverlappedResult, &realGetOverlappedResult);
+    }();
+    return installed;
+}
+
+Findings Take() { return TheWatch().Take(); }
+
+LONG LineWaitsStarted() { return lineWaits; }
+
+}  // namespace OverlappedCheck
