@@ -60,24 +60,22 @@ ProbeResult ReadProbeOutput(const std::wstring& file) {
             result.ports.push_back({Wide(f[1]), Wide(f[2]), Wide(f[3]), Wide(f[5]), f[4] == "1"});
         else if (f[0] == "error" && f.size() >= 2)
             result.error = Wide(f[1]);
-        else if (f[0] == "calls" && f.size() >= 6) {
-            result.repeatable = f[3] == "1";
-            result.microsPerCall = std::stod(f[5]);
-        }
+        else if (f[0] == "same" && f.size() >= 2)
+            result.repeatable = f[1] == "1";
     }
     return result;
 }
 
 }  // namespace
 
-ProbeResult RunDiscoveryProbe(const wchar_t* version, int calls) {
+ProbeResult RunDiscoveryProbe(const wchar_t* version) {
     SetProbeVersion(version);
     const std::wstring directory = BuildDirectory();
     const std::wstring exe = directory + L"discovery_probe.exe";
     const std::wstring output = directory + L"discovery_probe.out";
     ::DeleteFileW(output.c_str());
 
-    std::wstring commandLine = L"\"" + exe + L"\" \"" + output + L"\" " + std::to_wstring(calls);
+    std::wstring commandLine = L"\"" + exe + L"\" \"" + output + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
