@@ -177,6 +177,10 @@ TEST_CASE("the port number comes from the (COMn) part of the friendly name") {
         list.SearchNames({L"COM7)", L"XYZ12)"});
         CHECK(list.Entries() == Names{L"COM7", L"COM12"});
     }
+    SUBCASE("a bare port name, as NT 4 gives it, is listed under its own number; other names stay COM0") {
+        list.SearchNames({L"COM3", L"COM256", L"COM12", L"Port 1", L"COM1234", L"Bluetooth", L"COM255"});
+        CHECK(list.Entries() == Names{L"COM3", L"COM12", L"COM0", L"COM0", L"COM255"});
+    }
     SUBCASE("a character that is not a digit counts as 0 in its place") {
         list.SearchNames({L"Port (COM1x)", L"Port (COMx5)"});
         CHECK(list.Entries() == Names{L"COM5", L"COM10"});  // two ports: ascending

@@ -38,5 +38,9 @@ std::wstring PortTextFromFriendlyName(const std::wstring& friendlyName) {
     else
         rest.erase(0, 3);
     const size_t close = rest.find(L')');
-    return close == std::wstring::npos ? std::wstring() : rest.substr(0, close);
+    if (close != std::wstring::npos)
+        return rest.substr(0, close);
+    // NT 4, and 95/98/Me without a FRIENDLYNAME, name a port by its port name alone ("COM3").
+    const bool isPortName = marker == std::wstring::npos && friendlyName.compare(0, 3, L"COM") == 0;
+    return isPortName ? rest : std::wstring();
 }

@@ -20,5 +20,6 @@ bool IsBeyondPortRange(const std::wstring& text);
 std::wstring MakePortName(const std::wstring& digits);
 
 // The text between the first "(COM" and the next ")" of a friendly name. Without "(COM", the
-// name less its first three characters stands in; without a ")" after it, nothing remains.
+// name less its first three characters stands in; without a ")" after it, nothing remains,
+// unless the name is a bare port name such as "COM12", whose number text is what follows "COM".
 std::wstring PortTextFromFriendlyName(const std::wstring& friendlyName);

@@ -2,7 +2,7 @@
 # Usage: start.sh DIR [KEEPER_EXE]
 # Sets up the test bench in DIR: a private Wine prefix, an Xvfb display, a persistent wineserver
 # and the virtual null-modem cables, each end mapped as a COM port:
-#   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22
+#   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22, COM16 <-> COM17
 # and COM6, whose line another program holds exclusively (it is "in use").
 # Every process started here is recorded in DIR/pids; stop.sh ends them by PID.
 set -euo pipefail
@@ -50,6 +50,7 @@ cable c3 3 13
 cable c4 4 14
 cable c5 5 15
 cable c12 12 22
+cable c16 16 17  # the last name NT 4 probing tries, and the first it must not
 cable c6 6 ""
 python3 "$here/hold-port.py" "$(readlink -f "$dir/cables/c6/a")" "$dir/cables/c6/held" >/dev/null 2>&1 </dev/null &
 echo $! >>"$dir/pids"

@@ -43,8 +43,16 @@ void SetProbeVersion(const wchar_t* version) {
                      static_cast<DWORD>((wcslen(version) + 1) * sizeof(wchar_t)));
 }
 
-ProbeResult ReadProbeOutput(const std::wstring& file) {
+// A probe that did not report says so in place of discovery's error, so the check that fails shows why.
+ProbeResult ProbeFailure(const wchar_t* what, DWORD exitCode = 0) {
     ProbeResult result;
+    result.error = std::wstring(L"discovery_probe.exe ") + what + L" (" + std::to_wstring(exitCode) + L")";
+    return result;
+}
+
+ProbeResult ReadProbeOutput(const std::wstring& file, DWORD exitCode) {
+    ProbeResult result;
+    bool finished = false;
     std::string text;
     if (FILE* in = _wfopen(file.c_str(), L"rb")) {
         char buffer[4096];
@@ -60,36 +68,38 @@ ProbeResult ReadProbeOutput(const std::wstring& file) {
             result.ports.push_back({Wide(f[1]), Wide(f[2]), Wide(f[3]), Wide(f[5]), f[4] == "1"});
         else if (f[0] == "error" && f.size() >= 2)
             result.error = Wide(f[1]);
-        else if (f[0] == "calls" && f.size() >= 6) {
-            result.repeatable = f[3] == "1";
-            result.microsPerCall = std::stod(f[5]);
+        else if (f[0] == "same" && f.size() >= 2) {
+            result.repeatable = f[1] == "1";
+            finished = true;
         }
     }
-    return result;
+    return finished ? result : ProbeFailure(L"left no whole output", exitCode);
 }
 
 }  // namespace
 
-ProbeResult RunDiscoveryProbe(const wchar_t* version, int calls) {
+ProbeResult RunDiscoveryProbe(const wchar_t* version) {
     SetProbeVersion(version);
     const std::wstring directory = BuildDirectory();
     const std::wstring exe = directory + L"discovery_probe.exe";
     const std::wstring output = directory + L"discovery_probe.out";
     ::DeleteFileW(output.c_str());
 
-    std::wstring commandLine = L"\"" + exe + L"\" \"" + output + L"\" " + std::to_wstring(calls);
+    std::wstring commandLine = L"\"" + exe + L"\" \"" + output + L"\"";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return {};
+        return ProbeFailure(L"did not start", ::GetLastError());
     CHandle process(info.hProcess);
     CHandle thread(info.hThread);
     if (::WaitForSingleObject(process.get(), 60000) != WAIT_OBJECT_0) {
         ::TerminateProcess(process.get(), 99);
-        return {};
+        return ProbeFailure(L"did not finish");
     }
-    return ReadProbeOutput(output);
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(process.get(), &exitCode);
+    return ReadProbeOutput(output, exitCode);
 }
 
 std::vector<std::wstring> PortNames(const ProbeResult& result) {

@@ -12,12 +12,11 @@ struct ProbedPort {
 struct ProbeResult {
     std::vector<ProbedPort> ports;
     std::wstring error;       // empty when discovery raised none
-    bool repeatable = false;  // every call left the same list
-    double microsPerCall = 0;
+    bool repeatable = false;  // a second call left the same list
 };
 
 // version: a name Wine's per-program Version setting takes (nt40, win98, win2k, win7...).
-ProbeResult RunDiscoveryProbe(const wchar_t* version, int calls = 2);
+ProbeResult RunDiscoveryProbe(const wchar_t* version);
 
 // The port names of the records, in order.
 std::vector<std::wstring> PortNames(const ProbeResult& result);

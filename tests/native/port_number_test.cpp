@@ -37,7 +37,24 @@ TEST_CASE("the port text of a friendly name is what stands between (COM and the 
     CHECK(PortTextFromFriendlyName(L"Port (COM4") == L"");
     // Without the marker the first three characters are dropped, as for a bare "COM7)".
     CHECK(PortTextFromFriendlyName(L"COM7)") == L"7");
+    CHECK(PortTextFromFriendlyName(L"XYZ12)") == L"12");
     CHECK(PortTextFromFriendlyName(L"ab") == L"");
     CHECK(PortTextFromFriendlyName(L"") == L"");
     CHECK(MakePortName(L"9") == L"COM9");
+}
+
+TEST_CASE("a friendly name that is a bare port name gives what follows COM; other names without ) give nothing") {
+    // NT 4, and 95/98/Me without a FRIENDLYNAME, name each port by its port name.
+    CHECK(PortTextFromFriendlyName(L"COM3") == L"3");
+    CHECK(PortTextFromFriendlyName(L"COM12") == L"12");
+    CHECK(PortTextFromFriendlyName(L"COM256") == L"256");
+    CHECK(PortTextFromFriendlyName(L"COM") == L"");
+    // Only a name that starts with COM, compared exactly, is a port name.
+    CHECK(PortTextFromFriendlyName(L"Port 1") == L"");
+    CHECK(PortTextFromFriendlyName(L"Bluetooth") == L"");
+    CHECK(PortTextFromFriendlyName(L"XCOM3") == L"");
+    CHECK(PortTextFromFriendlyName(L"com3") == L"");
+    // A name with "(COM" keeps to the bracket rule, even when it starts with COM.
+    CHECK(PortTextFromFriendlyName(L"COM5 (COM4") == L"");
+    CHECK(PortTextFromFriendlyName(L"COM5 (COM4)") == L"4");
 }
