@@ -54,3 +54,11 @@ private:
 };
 
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// The 23 command buttons and the frame each one puts on the line, as the device's command set
+// defines them: "G", the two code characters, "g", line feed.
+struct ButtonFrame {
+    int controlId;
+    BYTE frame[5];
+};
+extern const ButtonFrame kButtonFrames[23];
