@@ -457,12 +457,17 @@ TEST_CASE("destruction releases every handle the button owns") {
             REQUIRE(button.SetHoverCursor(::LoadCursorW(nullptr, IDC_CROSS)));
             REQUIRE(button.SetPopupMenu(IDM_BUTTON_POPUP, parent));
             REQUIRE(button.SetTooltipText(L"tip"));
-            button.SetParentBackdrop(TRUE);
             DRAWITEMSTRUCT draw{};
             draw.CtlType = ODT_BUTTON;
             draw.hwndItem = window;
             draw.hDC = canvas.Dc();
             draw.rcItem = item;
+            // A brushed face, greyed images, then the parent's backdrop: each painting path once.
+            button.DrawItem(&draw);
+            draw.itemState = ODS_DISABLED;
+            button.DrawItem(&draw);
+            draw.itemState = 0;
+            button.SetParentBackdrop(TRUE);
             button.DrawItem(&draw);
             if (gdi) {
                 for (const BitmapEntry& entry : button.m_bitmaps) {

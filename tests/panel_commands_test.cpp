@@ -128,7 +128,7 @@ TEST_CASE("connected on COM3, each of the 23 buttons puts exactly its frame on t
         CAPTURE(line);
         REQUIRE_FALSE(line.empty());
         CHECK(line.find("speed 9600 baud;") != std::string::npos);
-        for (const std::string flag : {"-cstopb", "-crtscts", "-ixon", "-ixoff", "-inpck"}) {
+        for (const char* flag : {"-cstopb", "-crtscts", "-ixon", "-ixoff", "-inpck"}) {
             CAPTURE(flag);
             CHECK(HasSetting(line, flag));
         }

@@ -12,6 +12,15 @@
 
 namespace doctest {
 
+// Narrow texts too (CAPTURE of a const char* would print its address); comparisons unchanged.
+template <>
+struct StringMaker<const char*> {
+    static String convert(const char* text) { return text ? String("\"") + text + "\"" : String("{null string}"); }
+};
+
+template <>
+struct StringMaker<char*> : StringMaker<const char*> {};
+
 template <>
 struct StringMaker<std::wstring> {
     static String convert(const std::wstring& text) {
