@@ -1,5 +1,6 @@
 // Loaded into the panel's process by a WH_GETMESSAGE hook: counts each WM_PORT_IO_FAILED that
-// the main window takes from its queue, by releasing the test's named semaphore once.
+// the main window takes from its queue, by releasing the test's named semaphore once. Built without
+// the C runtime: nothing of it has to start inside the panel's process.
 #include <windows.h>
 
 #include "IoFailedWatch.h"
@@ -17,3 +18,5 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK IoFailedHookProc(int code, WPA
     }
     return ::CallNextHookEx(nullptr, code, removal, message);
 }
+
+extern "C" BOOL WINAPI HookEntry(HINSTANCE, DWORD, LPVOID) { return TRUE; }
