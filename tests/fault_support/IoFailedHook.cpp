@@ -19,4 +19,4 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK IoFailedHookProc(int code, WPA
     return ::CallNextHookEx(nullptr, code, removal, message);
 }
 
-extern "C" BOOL WINAPI HookEntry(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE, DWORD, LPVOID) { return TRUE; }
