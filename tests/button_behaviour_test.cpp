@@ -20,12 +20,6 @@ POINT Centre(HWND window) {
 
 LPARAM PointParam(POINT point) { return MAKELPARAM(point.x, point.y); }
 
-void Click(HWND button, UINT downMessage = WM_LBUTTONDOWN) {
-    const LPARAM at = PointParam(Centre(button));
-    Send(button, downMessage, MK_LBUTTON, at);
-    Send(button, WM_LBUTTONUP, 0, at);
-}
-
 void MoveRealCursorOnto(HWND window) {
     POINT centre = Centre(window);
     ::ClientToScreen(window, &centre);
@@ -52,30 +46,54 @@ struct TooltipActivations {
 int TooltipActivations::inactive = 0;
 int TooltipActivations::active = 0;
 
-// Drives the popup menu from inside its own loop: a timer fires there and sends it keys.
+// Drives the popup menu from inside its own loop: a timer fires there and sends it the keys
+// armed for it. A menu that nothing closes (none armed, or the keys failed) would hold the test in
+// its loop for good: after a second the timer ends it and counts it.
 struct MenuDriver {
     static std::vector<WPARAM> keys;
     static BOOL sawMenuOpen;
     static ProbeButton* button;
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR id, DWORD) {
+    static int leftOpen;
+    static DWORD armedAt;
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
         const HWND menu = ::FindWindowW(L"#32768", nullptr);
         if (!menu || !::IsWindowVisible(menu))
             return;
-        ::KillTimer(nullptr, id);
-        sawMenuOpen = button->m_bMenuOpen;
-        for (WPARAM key : keys)
-            ::PostMessageW(menu, WM_KEYDOWN, key, 0);
+        if (!keys.empty()) {
+            sawMenuOpen = button && button->m_bMenuOpen;
+            for (WPARAM key : keys)
+                ::PostMessageW(menu, WM_KEYDOWN, key, 0);
+            keys.clear();
+        } else if (::GetTickCount() - armedAt > 1000) {
+            ++leftOpen;
+            ::EndMenu();
+        }
     }
     static void Arm(ProbeButton& target, std::vector<WPARAM> sequence) {
         button = &target;
         keys = std::move(sequence);
         sawMenuOpen = FALSE;
-        ::SetTimer(nullptr, 0, 20, &MenuDriver::OnTimer);
     }
 };
 std::vector<WPARAM> MenuDriver::keys;
 BOOL MenuDriver::sawMenuOpen = FALSE;
 ProbeButton* MenuDriver::button = nullptr;
+int MenuDriver::leftOpen = 0;
+DWORD MenuDriver::armedAt = 0;
+
+// A click, with the menu driver watching for the popup menu it may open.
+void Click(HWND button, UINT downMessage = WM_LBUTTONDOWN) {
+    const int leftOpenBefore = MenuDriver::leftOpen;
+    MenuDriver::armedAt = ::GetTickCount();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 20, &MenuDriver::OnTimer);
+    const LPARAM at = PointParam(Centre(button));
+    Send(button, downMessage, MK_LBUTTON, at);
+    Send(button, WM_LBUTTONUP, 0, at);
+    ::KillTimer(nullptr, timer);
+    MenuDriver::keys.clear();
+    MenuDriver::button = nullptr;
+    CHECK_MESSAGE(MenuDriver::leftOpen == leftOpenBefore, "the click left a popup menu open; it was closed");
+}
 
 std::wstring LinkMarkPath() {
     wchar_t path[MAX_PATH] = {};

@@ -6,6 +6,7 @@
 #include "Wait.h"
 #include "doctest.h"
 #include "fault_support/FaultBench.h"
+#include "fault_support/IoFailedWatch.h"
 #include "framework/App.h"
 #include "helpers/ComDevices.h"
 #include "serial/PortMessages.h"
@@ -97,14 +98,20 @@ TEST_CASE("the cable pulled out while connected: no spin, no hang; after it is b
                                               << connected.slowestAnswerMs << " ms");
     }
 
+    IoFailedWatch reports(panel.Window());
+    REQUIRE(reports.IsWatching());
     REQUIRE(cable.Cut());
     const Watched pulled = Watch(panel, process, 3000);
+    const int reportsOfTheCut = reports.Take(0);
     MESSAGE("cable pulled: CPU " << pulled.cpuShare * 100 << "% of a core, slowest WM_NULL " << pulled.slowestAnswerMs
-                                 << " ms");
+                                 << " ms; WM_PORT_IO_FAILED at the main window: " << reportsOfTheCut);
+    CHECK(reportsOfTheCut == 1);
     CHECK(pulled.cpuShare < 0.2);
     CHECK(pulled.slowestAnswerMs < 100);
-    // A press into the dead line is reported inside the program; the user sees nothing.
+    // A press into the dead line is reported to the main window, once; the user sees nothing.
     panel.Click(1018);
+    CHECK(reports.Take(3000) == 1);
+    CHECK(reports.Take(300) == 0);
     CHECK(panel.FindWindowByCaption(L"Quorvex") == nullptr);
     CHECK(ResponseMs(panel.Window(), 2000) < 100);
     panel.Click(1002);

@@ -1,8 +1,21 @@
 #include "Panel.h"
 
 #include "Wait.h"
+#include "doctest.h"
 
 #include <cstdlib>
+
+namespace {
+
+// A message to a control of the program, bounded: a hung or crashed program fails the step.
+LRESULT Ask(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+        FAIL_CHECK("the program did not answer message " << message);
+    return static_cast<LRESULT>(result);
+}
+
+}  // namespace
 
 std::wstring PanelExePath() {
     const wchar_t* path = _wgetenv(L"QUORVEX_EXE");
@@ -78,7 +91,15 @@ PanelProcess::~PanelProcess() {
 void PanelProcess::Click(int id) const {
     // BM_CLICK is what a click on the button turns into; sent, so it is handled on return.
     DWORD_PTR result = 0;
-    ::SendMessageTimeoutW(Control(id), BM_CLICK, 0, 0, SMTO_NORMAL, 10000, &result);
+    if (::SendMessageTimeoutW(Control(id), BM_CLICK, 0, 0, SMTO_NORMAL, 5000, &result))
+        return;
+    // The press has not come back: most likely a message box of the program holds it. Close the
+    // box, so the test goes on to its next step, and say what it showed.
+    const MessageBoxSeen box = WaitForMessageBox(0);
+    FAIL_CHECK("the press of control " << id << " did not return; message box: "
+                                       << (box.window ? doctest::toString(box.text) : doctest::String("none")));
+    if (box.window)
+        Dismiss(box);
 }
 
 void PanelProcess::ClickAsync(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
@@ -92,17 +113,17 @@ std::wstring PanelProcess::Text(int id) const {
 std::vector<std::wstring> PanelProcess::PortListEntries() const {
     std::vector<std::wstring> entries;
     HWND list = Control(1001);
-    const int count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(Ask(list, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         wchar_t text[64] = {};
-        ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        Ask(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
         entries.emplace_back(text);
     }
     return entries;
 }
 
 void PanelProcess::SelectPort(const std::wstring& entry) const {
-    ::SendMessageW(Control(1001), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
+    Ask(Control(1001), CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry.c_str()));
 }
 
 MessageBoxSeen PanelProcess::WaitForMessageBox(DWORD timeoutMs) const {
@@ -150,3 +171,18 @@ bool PanelProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
         ::GetExitCodeProcess(info_.hProcess, exitCode);
     return true;
 }
+
+const ButtonFrame kButtonFrames[23] = {
+    {1003, {0x47, 0x45, 0x46, 0x67, 0x0A}}, {1004, {0x47, 0x45, 0x45, 0x67, 0x0A}},
+    {1005, {0x47, 0x45, 0x44, 0x67, 0x0A}}, {1006, {0x47, 0x45, 0x43, 0x67, 0x0A}},
+    {1007, {0x47, 0x45, 0x38, 0x67, 0x0A}}, {1008, {0x47, 0x45, 0x37, 0x67, 0x0A}},
+    {1009, {0x47, 0x45, 0x36, 0x67, 0x0A}}, {1010, {0x47, 0x45, 0x35, 0x67, 0x0A}},
+    {1011, {0x47, 0x45, 0x42, 0x67, 0x0A}}, {1012, {0x47, 0x45, 0x41, 0x67, 0x0A}},
+    {1013, {0x47, 0x35, 0x35, 0x67, 0x0A}}, {1014, {0x47, 0x43, 0x43, 0x67, 0x0A}},
+    {1015, {0x47, 0x39, 0x46, 0x67, 0x0A}}, {1016, {0x47, 0x39, 0x38, 0x67, 0x0A}},
+    {1017, {0x47, 0x44, 0x42, 0x67, 0x0A}}, {1018, {0x47, 0x44, 0x46, 0x67, 0x0A}},
+    {1019, {0x47, 0x44, 0x39, 0x67, 0x0A}}, {1020, {0x47, 0x43, 0x38, 0x67, 0x0A}},
+    {1021, {0x47, 0x43, 0x30, 0x67, 0x0A}}, {1022, {0x47, 0x39, 0x39, 0x67, 0x0A}},
+    {1023, {0x47, 0x43, 0x36, 0x67, 0x0A}}, {1024, {0x47, 0x38, 0x38, 0x67, 0x0A}},
+    {1025, {0x47, 0x44, 0x45, 0x67, 0x0A}},
+};

@@ -58,3 +58,11 @@ private:
 
 // The visible top-level windows of a process, or of every process for 0.
 std::vector<HWND> TopLevelWindowsOf(DWORD processId);
+
+// The 23 command buttons and the frame each one puts on the line, as the device's command set
+// defines them: "G", the two code characters, "g", line feed.
+struct ButtonFrame {
+    int controlId;
+    BYTE frame[5];
+};
+extern const ButtonFrame kButtonFrames[23];
