@@ -1,9 +1,10 @@
 #include "Panel.h"
 
+#include "PanelTrouble.h"
 #include "Wait.h"
-#include "doctest.h"
 
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -11,7 +12,7 @@ namespace {
 LRESULT Ask(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
     if (!::SendMessageTimeoutW(control, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
-        FAIL_CHECK("the program did not answer message " << message);
+        ReportPanelTrouble("the program did not answer message " + std::to_string(message));
     return static_cast<LRESULT>(result);
 }
 
@@ -96,8 +97,8 @@ void PanelProcess::Click(int id) const {
     // The press has not come back: most likely a message box of the program holds it. Close the
     // box, so the test goes on to its next step, and say what it showed.
     const MessageBoxSeen box = WaitForMessageBox(0);
-    FAIL_CHECK("the press of control " << id << " did not return; message box: "
-                                       << (box.window ? doctest::toString(box.text) : doctest::String("none")));
+    ReportPanelTrouble("the press of control " + std::to_string(id) + " did not return; message box: " +
+                       (box.window ? "\"" + Utf8(box.text) + "\"" : std::string("none")));
     if (box.window)
         Dismiss(box);
 }

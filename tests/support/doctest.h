@@ -4,7 +4,7 @@
 #define DOCTEST_CONFIG_NO_MULTITHREADING
 #include <doctest/doctest.h>
 
-#include <windows.h>
+#include "PanelTrouble.h"
 
 #include <cstddef>
 #include <string>
@@ -23,13 +23,7 @@ struct StringMaker<char*> : StringMaker<const char*> {};
 
 template <>
 struct StringMaker<std::wstring> {
-    static String convert(const std::wstring& text) {
-        std::string out(text.size() * 3 + 1, '\0');
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &out[0],
-                                               static_cast<int>(out.size()), nullptr, nullptr);
-        out.resize(static_cast<size_t>(size > 0 ? size : 0));
-        return ("\"" + out + "\"").c_str();
-    }
+    static String convert(const std::wstring& text) { return ("\"" + Utf8(text) + "\"").c_str(); }
 };
 
 template <>
