@@ -245,7 +245,7 @@ TEST_CASE("stopping while the device floods the line never deadlocks") {
     } flood{&peer, 0};
     HANDLE writer = ::CreateThread(
         nullptr, 0,
-        [](LPVOID param) -> DWORD {
+        [](LPVOID param) WINAPI -> DWORD {  // WINAPI: 32-bit thread routines are stdcall
             auto* f = static_cast<Flood*>(param);
             const Bytes chunk(64, 'x');
             while (!f->stop)

@@ -11,7 +11,7 @@ dir=$root/build/bench
 scripts=$root/tests/bench
 report=$dir/report.txt
 
-for exe in "$x64/Quorvex.exe" "$x64/tools/bench/bench_driver.exe" "$x86/Quorvex.exe"; do
+for exe in "$x64/tools/bench/bench_driver.exe" {"$x64","$x86"}/{Quorvex,tools/bench/bare_{writer,worker_writer,dialog,panel_dialog}}.exe; do
     [ -f "$exe" ] || { echo "missing $exe: build first (make build)" >&2; exit 2; }
 done
 
@@ -19,8 +19,7 @@ trap '"$scripts/stop.sh" "$dir"' EXIT
 trap 'exit 130' INT TERM
 "$scripts/start.sh" "$dir" "$x64/tests/bench_keeper.exe" >/dev/null
 "$scripts/discovery-links.sh" "$dir"
-echo "benchmarking (about a minute)..."
-"$scripts/wine-run.sh" "$dir" "$x64/tools/bench/bench_driver.exe" "$report" "$x64/Quorvex.exe" \
-    "$x64/tools/bench/bare_writer.exe" "$x64/tools/bench/bare_dialog.exe" "$x86/Quorvex.exe"
+echo "benchmarking (about four minutes)..."
+"$scripts/wine-run.sh" "$dir" "$x64/tools/bench/bench_driver.exe" "$report" "$x64" "$x86"
 echo
 cat "$report"
