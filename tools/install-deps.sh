@@ -7,13 +7,16 @@ packages=(
     wine64 wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
 )
-# Wine's 32-bit half runs the XP exe; it needs the i386 architecture before apt can see it.
+# Wine's 32-bit half runs the XP exe; it needs the i386 architecture before apt can see it, and a
+# kernel that runs 32-bit programs (without one it would only stop `wine` from starting anything).
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $sudo dpkg --add-architecture i386
+if "$(dirname "$0")/can-run-32bit.sh"; then
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
+    packages+=(wine32:i386)
 fi
-packages+=(wine32:i386)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

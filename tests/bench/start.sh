@@ -9,6 +9,7 @@
 set -euo pipefail
 dir=$(realpath -m "$1")
 here=$(dirname "$(realpath "$0")")
+export PATH="$here/../../tools/wine-bin:$PATH"  # a `wine` that works whichever loaders this kernel runs
 "$here/stop.sh" "$dir" 2>/dev/null || true
 rm -rf "$dir"
 mkdir -p "$dir/cables"
