@@ -7,11 +7,12 @@ packages=(
     wine64 wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
 )
-# Wine's 32-bit half runs the XP exe; it needs the i386 architecture before apt can see it, and a
-# kernel that runs 32-bit programs (without one it would only stop `wine` from starting anything).
+# Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel
+# without IA-32 emulation its loader cannot start, and once installed it is the loader `wine`
+# picks for every program, 64-bit ones included.
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-if "$(dirname "$0")/can-run-32bit.sh"; then
+if "$(dirname "$0")/kernel-runs-i386.sh"; then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $sudo dpkg --add-architecture i386
     fi

@@ -22,9 +22,7 @@ HANDLE OpenBareLine(int number, DWORD flags) {
     return line;
 }
 
-int BareLineNumber(const wchar_t* commandLine) {
-    return commandLine && *commandLine ? _wtoi(commandLine) : 3;
-}
+int BareLineNumber(const wchar_t* commandLine) { return commandLine && *commandLine ? _wtoi(commandLine) : 3; }
 
 HWND CreateBareWriterWindow(HINSTANCE instance, const wchar_t* title, WNDPROC windowProc) {
     WNDCLASSW windowClass{};

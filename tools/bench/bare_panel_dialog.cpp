@@ -48,6 +48,5 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
-    return static_cast<int>(
-        ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_QUORVEX_DIALOG), nullptr, DialogProc, 0));
+    return static_cast<int>(::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_QUORVEX_DIALOG), nullptr, DialogProc, 0));
 }

@@ -168,22 +168,23 @@ void FootprintOf(const Programs& programs, Report& report) {
     MemoryLine(report, "bare writer, COM3 open (floor):", writerMemory);
 }
 
-void FootprintSection(const Programs& x64, const Programs& x86, Report& report) {
+void FootprintSection(const std::vector<Programs>& builds, Report& report) {
     Progress("idle CPU and memory");
     report.Line("3. CPU used while idle, over %lu s (kernel + user; Wine reports 0 through GetProcessTimes for another",
                 kIdleMs / 1000);
     report.Line("   process, so the figure is the Wine process's utime + stime from Linux /proc/<pid>/stat then),");
     report.Line("   and private memory while connected (Wine reports PrivateUsage as 0; then read Linux's");
     report.Line("   /proc/<pid>/status of the Wine process: RssAnon is its private resident memory):");
-    FootprintOf(x64, report);
-    FootprintOf(x86, report);
+    for (const Programs& programs : builds)
+        FootprintOf(programs, report);
     report.Line("   Cause of the idle CPU: the panel's worker waits on WaitCommEvent; on a pty Wine ends that");
     report.Line("   wait about every 2 ms (it polls the modem lines, which a pty lacks), so the idle worker");
     report.Line("   wakes hundreds of times a second here. On Windows the wait ends only on real line events.");
-    const long long x64Size = FileSize(x64.panel);
-    const long long x86Size = FileSize(x86.panel);
-    report.Line("   Exe size: x64 %lld bytes (target under %lld: %s); x86 %lld bytes.", x64Size, kX64SizeLimit,
-                x64Size > 0 && x64Size < kX64SizeLimit ? "met" : "NOT met", x86Size);
+    const long long x64Size = FileSize(builds.front().panel);
+    report.Line("   Exe size: x64 %lld bytes (target under %lld: %s).", x64Size, kX64SizeLimit,
+                x64Size > 0 && x64Size < kX64SizeLimit ? "met" : "NOT met");
+    if (builds.size() > 1)
+        report.Line("   Exe size: x86 %lld bytes.", FileSize(builds.back().panel));
 }
 
 Programs ProgramsIn(const char* arch, const std::wstring& buildDir) {
@@ -208,13 +209,14 @@ bool WriteFileText(const std::wstring& path, const std::string& text) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: bench_driver REPORT X64_BUILD X86_BUILD\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: bench_driver REPORT X64_BUILD [X86_BUILD]\n");
         return 2;
     }
     const std::wstring reportPath = UnixToWindowsPath(Narrow(argv[1]));
-    const Programs x64 = ProgramsIn("x64", argv[2]);
-    const Programs x86 = ProgramsIn("x86 (the XP exe)", argv[3]);
+    std::vector<Programs> builds{ProgramsIn("x64", argv[2])};
+    if (argc == 4)
+        builds.push_back(ProgramsIn("x86 (the XP exe)", argv[3]));
 
     ComDevices devices;  // Search finds COM3 as a driver would leave it registered
     devices.Add(L"0003", L"Communications Port (COM3)", L"Communications Port");
@@ -223,18 +225,20 @@ int wmain(int argc, wchar_t** argv) {
     report.Line("Quorvex benchmarks under Wine %s; each figure against its floors, same run, each exe", WineVersion());
     report.Line("against floors built for its own architecture. Targets: within 1.2x of the floor that does the");
     report.Line("panel's work in bare Win32; the lowest floors show what that work itself costs.");
+    if (builds.size() == 1)
+        report.Line("The x86 exe is not measured: this machine cannot run 32-bit programs.");
     report.Line("");
     report.Line("1. Press-to-wire latency: PostMessage(BM_CLICK) to button 1003 until the 5th byte of \"GEFg\\n\"");
     report.Line("   arrives at COM13 (the cable's far end of COM3); %d rounds of %d presses each.", kLatencyRounds,
                 kPressesPerRound);
-    for (const Programs* programs : {&x64, &x86})
-        LatencySection(*programs, report);
+    for (const Programs& programs : builds)
+        LatencySection(programs, report);
     report.Line("");
     report.Line("2. Start-up to a responsive window: CreateProcess until the main window answers WM_NULL");
     report.Line("   (SendMessageTimeout); %d starts each, alternating.", kStarts);
-    for (const Programs* programs : {&x64, &x86})
-        StartupSection(*programs, report);
+    for (const Programs& programs : builds)
+        StartupSection(programs, report);
     report.Line("");
-    FootprintSection(x64, x86, report);
+    FootprintSection(builds, report);
     return WriteFileText(reportPath, report.Text()) ? 0 : 1;
 }
