@@ -20,11 +20,37 @@ struct Worker {
 
 Worker worker;
 
+// Built twice: bare_event_writer also keeps a line-event wait pending, as the panel's worker does
+// to see bytes from the device; it shows what that wait costs where Wine ends it every poll.
+constexpr bool kWaitForLineEvents = BARE_LINE_EVENTS != 0;
+
+void ArmLineWait(OVERLAPPED& lineWait, DWORD& events) {
+    ::ResetEvent(lineWait.hEvent);
+    if (::WaitCommEvent(worker.port, &events, &lineWait) || ::GetLastError() != ERROR_IO_PENDING)
+        ::SetEvent(lineWait.hEvent);  // done at once: handled as a wake like any other
+}
+
 DWORD WINAPI WriteLoop(LPVOID) {
     OVERLAPPED write{};
     write.hEvent = worker.writeDone;
+    OVERLAPPED lineWait{};
+    lineWait.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    DWORD events = 0;
+    if (kWaitForLineEvents) {
+        ::SetCommMask(worker.port, EV_RXCHAR | EV_RXFLAG);
+        ArmLineWait(lineWait, events);
+    }
+    const HANDLE wakes[2] = {worker.writeRequested, lineWait.hEvent};
     for (;;) {
-        if (::WaitForSingleObject(worker.writeRequested, INFINITE) != WAIT_OBJECT_0)
+        const DWORD woken = ::WaitForMultipleObjects(kWaitForLineEvents ? 2 : 1, wakes, FALSE, INFINITE);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            DWORD errors = 0;
+            COMSTAT status{};
+            ::ClearCommError(worker.port, &errors, &status);
+            ArmLineWait(lineWait, events);
+            continue;
+        }
+        if (woken != WAIT_OBJECT_0)
             return 1;
         ::EnterCriticalSection(&worker.lock);
         ::PurgeComm(worker.port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);

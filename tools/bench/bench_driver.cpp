@@ -32,7 +32,7 @@ constexpr long long kX64SizeLimit = 1500000;
 // One build tree's panel and its floors, all built alike for the same architecture.
 struct Programs {
     const char* arch;
-    std::wstring panel, writer, workerWriter, dialog, panelDialog;
+    std::wstring panel, writer, workerWriter, eventWriter, dialog, panelDialog;
 };
 
 class Report {
@@ -63,28 +63,34 @@ const char* WineVersion() {
     return version ? version() : "not Wine";
 }
 
+double Ratio(double value, double floor) { return floor > 0 ? value / floor : 0; }
+
 void SideLine(Report& report, const char* label, const std::vector<double>& ms, int failures,
               const std::wstring& problem) {
-    report.Line("   %-30s median %7.3f ms   p99 %7.3f ms   (%zu presses, %d failed)%s%s", label, Median(ms),
+    report.Line("   %-34s median %7.3f ms   p99 %7.3f ms   (%zu presses, %d failed)%s%s", label, Median(ms),
                 Percentile(ms, 99), ms.size(), failures, problem.empty() ? "" : "  ", Narrow(problem).c_str());
 }
 
 void LatencySection(const Programs& programs, Report& report) {
     Progress("press-to-wire latency");
-    LatencySamples panel, worker, bare;
+    LatencySamples panel, worker, events, bare;
     // Alternating blocks, so drift during the run falls on all alike.
     for (int round = 0; round < kLatencyRounds; ++round) {
         TimeBareWriterPresses(programs.writer, kPressesPerRound, bare);
         TimeBareWriterPresses(programs.workerWriter, kPressesPerRound, worker);
+        TimeBareWriterPresses(programs.eventWriter, kPressesPerRound, events);
         TimePanelPresses(programs.panel, kPressesPerRound, panel);
     }
     report.Line("   %s:", programs.arch);
     SideLine(report, "Quorvex.exe:", panel.ms, panel.failures, panel.problem);
     SideLine(report, "bare worker writer (floor):", worker.ms, worker.failures, worker.problem);
+    SideLine(report, "  + a line-event wait pending:", events.ms, events.failures, events.problem);
     SideLine(report, "bare writer (lowest floor):", bare.ms, bare.failures, bare.problem);
     report.Line("   against the worker floor: median %s, p99 %s",
                 RatioVerdict(Median(panel.ms), Median(worker.ms), 1.2).c_str(),
                 RatioVerdict(Percentile(panel.ms, 99), Percentile(worker.ms, 99), 1.2).c_str());
+    report.Line("   against the worker floor with the line-event wait (shown, no target): median %.2fx, p99 %.2fx",
+                Ratio(Median(panel.ms), Median(events.ms)), Ratio(Percentile(panel.ms, 99), Percentile(events.ms, 99)));
     report.Line("   against the lowest floor: median %s, p99 %s",
                 RatioVerdict(Median(panel.ms), Median(bare.ms), 1.5).c_str(),
                 RatioVerdict(Percentile(panel.ms, 99), Percentile(bare.ms, 99), 2.0).c_str());
@@ -99,7 +105,7 @@ std::vector<double> Successful(const std::vector<double>& times) {
 }
 
 void StartupLine(Report& report, const char* label, const std::vector<double>& ms) {
-    report.Line("   %-30s median %7.1f ms   p99 %7.1f ms   (%zu of %d started)", label, Median(ms), Percentile(ms, 99),
+    report.Line("   %-34s median %7.1f ms   p99 %7.1f ms   (%zu of %d started)", label, Median(ms), Percentile(ms, 99),
                 ms.size(), kStarts);
 }
 
@@ -194,6 +200,7 @@ Programs ProgramsIn(const char* arch, const std::wstring& buildDir) {
             program("Quorvex.exe"),
             program("tools/bench/bare_writer.exe"),
             program("tools/bench/bare_worker_writer.exe"),
+            program("tools/bench/bare_event_writer.exe"),
             program("tools/bench/bare_dialog.exe"),
             program("tools/bench/bare_panel_dialog.exe")};
 }
