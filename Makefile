@@ -22,7 +22,7 @@ wine-tests: wine-tests-x64 wine-tests-x86
 wine-tests-x64:
 	cd $(BUILD)/x64 && ctest --output-on-failure
 wine-tests-x86:
-	@if tools/can-run-32bit.sh; then cd $(BUILD)/x86 && ctest --output-on-failure; else \
+	@if tools/kernel-runs-i386.sh; then cd $(BUILD)/x86 && ctest --output-on-failure; else \
 	    echo "*** The XP exe's suite (build/x86) did NOT run: this machine's kernel cannot run 32-bit programs."; fi
 
 # The panel against bare Win32 floors on a bench of its own; the report is left in build/bench/report.txt.

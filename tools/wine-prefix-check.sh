@@ -7,7 +7,7 @@
 prefix=$1
 [ -d "$prefix/drive_c/windows" ] || exit 0
 dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed' || exit 0
-"$(dirname "$0")/can-run-32bit.sh" || exit 0
+"$(dirname "$0")/kernel-runs-i386.sh" || exit 0
 [ -f "$prefix/drive_c/windows/syswow64/kernel32.dll" ] && exit 0
 echo "the Wine prefix $prefix was made without Wine's 32-bit half (wine32:i386)" >&2
 exit 1
