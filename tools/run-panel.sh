@@ -76,6 +76,7 @@ start_xvfb() {
 # driver would leave it, so Search finds it; the CJK font is linked behind the dialog fonts, so the
 # Chinese captions show.
 prepare_prefix() {
+    "$root/tools/wine-prefix-check.sh" "$WINEPREFIX" || rm -f "$WINEPREFIX/.quorvex-demo"  # made again below
     [ -f "$WINEPREFIX/.quorvex-demo" ] && return 0
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"

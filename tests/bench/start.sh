@@ -4,10 +4,12 @@
 # and the virtual null-modem cables, each end mapped as a COM port:
 #   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22, COM16 <-> COM17
 # and COM6, whose line another program holds exclusively (it is "in use").
+# BENCH_WINDOWS_VERSION (e.g. winxp) sets the Windows version of the whole prefix.
 # Every process started here is recorded in DIR/pids; stop.sh ends them by PID.
 set -euo pipefail
 dir=$(realpath -m "$1")
 here=$(dirname "$(realpath "$0")")
+export PATH="$here/../../tools/wine-bin:$PATH"  # a `wine` that works whichever loaders this kernel runs
 "$here/stop.sh" "$dir" 2>/dev/null || true
 rm -rf "$dir"
 mkdir -p "$dir/cables"
@@ -29,7 +31,12 @@ echo "DISPLAY=$DISPLAY" >"$dir/env"
 mkdir -p "$WINEPREFIX"
 drop wineserver -p >/dev/null 2>&1 </dev/null  # persistent until stop.sh, so the COM links below are not re-scanned away
 drop wineboot -i >"$dir/wineboot.log" 2>&1 </dev/null
+"$here/../../tools/wine-prefix-check.sh" "$WINEPREFIX" || { echo "wineboot made no 32-bit half" >&2; exit 1; }
 drop wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The Windows version every program on the bench sees, unless its own AppDefaults say otherwise.
+if [ -n "${BENCH_WINDOWS_VERSION:-}" ]; then
+    drop wine reg add 'HKCU\Software\Wine' /v Version /d "$BENCH_WINDOWS_VERSION" /f >/dev/null 2>&1
+fi
 # Chinese captions need a CJK font linked behind the dialog fonts; the link counts from the next server.
 drop "$here/../../tools/link-cjk-font.sh"
 wineserver -k || true

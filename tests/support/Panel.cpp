@@ -29,7 +29,7 @@ std::vector<HWND> TopLevelWindowsOf(DWORD processId) {
         std::vector<HWND> found;
     } search{processId, {}};
     ::EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
+        [](HWND hwnd, LPARAM param) CALLBACK -> BOOL {  // CALLBACK: stdcall on 32-bit
             auto* s = reinterpret_cast<Search*>(param);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(hwnd, &owner);
