@@ -1,8 +1,9 @@
 #include "LiveGuiObjects.h"
 
+#include "ImportSlot.h"
+
 #include <windows.h>
 
-#include <cstring>
 #include <map>
 
 namespace {
@@ -91,55 +92,27 @@ HWND WINAPI CreateWindowExWRecorded(DWORD exStyle, LPCWSTR className, LPCWSTR na
                   Kind::Window);
 }
 
-// Points this program's import of `name` at `replacement`; the old entry goes to *real.
-template <class Function>
-bool Wrap(const char* name, Function replacement, Function* real) {
-    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* module = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); module->Name;
-         ++module) {
-        auto* byName = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
-        auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
-        for (; byName->u1.AddressOfData; ++byName, ++slot) {
-            if (IMAGE_SNAP_BY_ORDINAL(byName->u1.Ordinal))
-                continue;
-            const auto* import = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + byName->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(import->Name), name) != 0)
-                continue;
-            DWORD protection = 0;
-            if (!::VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), PAGE_READWRITE, &protection))
-                return false;
-            *real = reinterpret_cast<Function>(slot->u1.Function);
-            slot->u1.Function = reinterpret_cast<decltype(slot->u1.Function)>(replacement);
-            ::VirtualProtect(&slot->u1.Function, sizeof(slot->u1.Function), protection, &protection);
-            return true;
-        }
-    }
-    return false;
-}
-
 }  // namespace
 
 bool WatchGuiObjects() {
     static int wrapped = -1;
     if (wrapped < 0) {
         wrapped = 0;
-        wrapped += Wrap("CreateCompatibleDC", &CreateCompatibleDCRecorded, &realCreateCompatibleDC);
-        wrapped += Wrap("CreateCompatibleBitmap", &CreateCompatibleBitmapRecorded, &realCreateCompatibleBitmap);
-        wrapped += Wrap("CreateBitmap", &CreateBitmapRecorded, &realCreateBitmap);
-        wrapped += Wrap("CreateSolidBrush", &CreateSolidBrushRecorded, &realCreateSolidBrush);
-        wrapped += Wrap("CreatePen", &CreatePenRecorded, &realCreatePen);
-        wrapped += Wrap("CreateFontIndirectW", &CreateFontIndirectWRecorded, &realCreateFontIndirectW);
-        wrapped += Wrap("CreateIconIndirect", &CreateIconIndirectRecorded, &realCreateIconIndirect);
-        wrapped += Wrap("CopyIcon", &CopyIconRecorded, &realCopyIcon);
-        wrapped += Wrap("CopyImage", &CopyImageRecorded, &realCopyImage);
-        wrapped += Wrap("CreatePopupMenu", &CreatePopupMenuRecorded, &realCreatePopupMenu);
-        wrapped += Wrap("CreateMenu", &CreateMenuRecorded, &realCreateMenu);
-        wrapped += Wrap("LoadMenuW", &LoadMenuWRecorded, &realLoadMenuW);
-        wrapped += Wrap("LoadMenuIndirectW", &LoadMenuIndirectWRecorded, &realLoadMenuIndirectW);
-        wrapped += Wrap("CreateWindowExW", &CreateWindowExWRecorded, &realCreateWindowExW);
+        wrapped += WrapImport(nullptr, "CreateCompatibleDC", &CreateCompatibleDCRecorded, &realCreateCompatibleDC);
+        wrapped +=
+            WrapImport(nullptr, "CreateCompatibleBitmap", &CreateCompatibleBitmapRecorded, &realCreateCompatibleBitmap);
+        wrapped += WrapImport(nullptr, "CreateBitmap", &CreateBitmapRecorded, &realCreateBitmap);
+        wrapped += WrapImport(nullptr, "CreateSolidBrush", &CreateSolidBrushRecorded, &realCreateSolidBrush);
+        wrapped += WrapImport(nullptr, "CreatePen", &CreatePenRecorded, &realCreatePen);
+        wrapped += WrapImport(nullptr, "CreateFontIndirectW", &CreateFontIndirectWRecorded, &realCreateFontIndirectW);
+        wrapped += WrapImport(nullptr, "CreateIconIndirect", &CreateIconIndirectRecorded, &realCreateIconIndirect);
+        wrapped += WrapImport(nullptr, "CopyIcon", &CopyIconRecorded, &realCopyIcon);
+        wrapped += WrapImport(nullptr, "CopyImage", &CopyImageRecorded, &realCopyImage);
+        wrapped += WrapImport(nullptr, "CreatePopupMenu", &CreatePopupMenuRecorded, &realCreatePopupMenu);
+        wrapped += WrapImport(nullptr, "CreateMenu", &CreateMenuRecorded, &realCreateMenu);
+        wrapped += WrapImport(nullptr, "LoadMenuW", &LoadMenuWRecorded, &realLoadMenuW);
+        wrapped += WrapImport(nullptr, "LoadMenuIndirectW", &LoadMenuIndirectWRecorded, &realLoadMenuIndirectW);
+        wrapped += WrapImport(nullptr, "CreateWindowExW", &CreateWindowExWRecorded, &realCreateWindowExW);
     }
     return wrapped > 0;
 }

@@ -1,7 +1,8 @@
 #include "OverlappedCheck.h"
 
+#include "ImportSlot.h"
+
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -126,41 +127,6 @@ BOOL WINAPI CheckedGetOverlappedResult(HANDLE file, LPOVERLAPPED record, LPDWORD
     return realGetOverlappedResult(file, record, done, wait);
 }
 
-// Points every slot of this program's import table that holds kernel32's `name` at `wrapper`;
-// keeps what a slot held in *real. False if no slot was found.
-template <class Function>
-bool WrapImport(const char* name, Function wrapper, Function* real) {
-    auto* base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    bool wrapped = false;
-    for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name;
-         ++dll) {
-        if (::lstrcmpiA(reinterpret_cast<const char*>(base + dll->Name), "kernel32.dll") != 0 ||
-            !dll->OriginalFirstThunk)
-            continue;
-        const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->FirstThunk);
-        for (; names->u1.AddressOfData; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), name) != 0)
-                continue;
-            DWORD protection = 0;
-            if (!::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &protection))
-                return false;
-            if (!*real)
-                *real = reinterpret_cast<Function>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<decltype(slots->u1.Function)>(wrapper);
-            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), protection, &protection);
-            wrapped = true;
-        }
-    }
-    return wrapped;
-}
-
 }  // namespace
 
 namespace OverlappedCheck {
@@ -168,10 +134,10 @@ namespace OverlappedCheck {
 bool Install() {
     static const bool installed = [] {
         TheWatch();  // made before any wrapper can run
-        return WrapImport("WaitCommEvent", &CheckedWaitCommEvent, &realWaitCommEvent) &&
-               WrapImport("ReadFile", &CheckedReadFile, &realReadFile) &&
-               WrapImport("WriteFile", &CheckedWriteFile, &realWriteFile) &&
-               WrapImport("GetOverlappedResult", &CheckedGetOverlappedResult, &realGetOverlappedResult);
+        return WrapImport("kernel32.dll", "WaitCommEvent", &CheckedWaitCommEvent, &realWaitCommEvent) &&
+               WrapImport("kernel32.dll", "ReadFile", &CheckedReadFile, &realReadFile) &&
+               WrapImport("kernel32.dll", "WriteFile", &CheckedWriteFile, &realWriteFile) &&
+               WrapImport("kernel32.dll", "GetOverlappedResult", &CheckedGetOverlappedResult, &realGetOverlappedResult);
     }();
     return installed;
 }
