@@ -28,14 +28,8 @@ fail() {
     echo "FAIL: $*" >&2
     exit 1
 }
-wait_for() {  # wait_for SECONDS COMMAND...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-}
+# shellcheck source=../tools/wait-for.sh
+source "$(dirname "$(realpath "$0")")/../tools/wait-for.sh"
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # Any process of the run's prefix: every Wine process carries its WINEPREFIX.
 prefix_processes() { grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }

@@ -51,15 +51,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# wait_for SECONDS COMMAND...: polls until the command succeeds; fails when the time is up.
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-}
+# shellcheck source=wait-for.sh
+source "$root/tools/wait-for.sh"
 
 start_xvfb() {
     local displayfile="$run/display"

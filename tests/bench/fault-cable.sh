@@ -14,14 +14,8 @@ d="$dir/cables/fault"
 dos="$dir/prefix/dosdevices"
 device_link="root#ports#0008#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"
 
-wait_for() {  # wait_for SECONDS COMMAND...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.02
-    done
-}
+# shellcheck source=../../tools/wait-for.sh
+source "$(dirname "$(realpath "$0")")/../../tools/wait-for.sh"
 
 gone() { ! kill -0 "$1" 2>/dev/null; }
 

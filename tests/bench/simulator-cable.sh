@@ -22,14 +22,8 @@ d="$dir/cables/simulator"
 rm -rf "$d"
 mkdir -p "$d"
 
-wait_for() {  # wait_for SECONDS COMMAND...
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ $SECONDS -lt $deadline ] || return 1
-        sleep 0.05
-    done
-}
+# shellcheck source=../../tools/wait-for.sh
+source "$(dirname "$(realpath "$0")")/../../tools/wait-for.sh"
 
 socat pty,raw,echo=0,link="$d/panel" pty,raw,echo=0,link="$d/device" >"$d/socat.log" 2>&1 </dev/null &
 echo $! | tee -a "$d/pids" >>"$dir/pids"
