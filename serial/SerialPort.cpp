@@ -190,15 +190,19 @@ void CSerialPort::WaitWithoutLine() {
     SendPending();  // fails and is reported: each press tells the line is still gone
 }
 
+void CSerialPort::CollectLineWait() {
+    DWORD ignored = 0;
+    ::GetOverlappedResult(portHandle.get(), &overlapped, &ignored, TRUE);
+    lineWaitPending = false;
+}
+
 void CSerialPort::EndLineWait() {
     if (!lineWaitPending)
         return;
     // A new event mask ends a pending wait at once; cancelling it is not enough everywhere (Wine
     // lets it run on), and a wait that outlives the engine writes into freed memory.
     ::SetCommMask(portHandle.get(), 0);
-    DWORD ignored = 0;
-    ::GetOverlappedResult(portHandle.get(), &overlapped, &ignored, TRUE);
-    lineWaitPending = false;
+    CollectLineWait();
 }
 
 void CSerialPort::CloseAndEnd() {
@@ -210,11 +214,14 @@ void CSerialPort::CloseAndEnd() {
     AfxEndThread(kWorkerExitCode);
 }
 
-void CSerialPort::PlaceFrame(const BYTE* frame, DWORD length) {
+bool CSerialPort::PlaceFrame(const BYTE* frame, DWORD length) {
     ScopedLock<CCriticalSection> lock(ioLock);
+    if (!writeBuffer || length > kWriteBufferBytes)
+        return false;
     std::memcpy(writeBuffer.get(), frame, length);
     writeLength = length;
     ::SetEvent(writeEvent.get());
+    return true;
 }
 
 void CSerialPort::SendPending() {

@@ -25,8 +25,8 @@ public:
     // The worker's entry, started with AfxBeginThread and the engine as parameter. Never returns.
     static UINT PortWorker(LPVOID engine);
     // Hands a frame to the worker: it replaces a frame not yet taken, and the worker writes it once.
-    // Called on the UI thread while a worker runs.
-    void PlaceFrame(const BYTE* frame, DWORD length);
+    // Called on the UI thread after a successful open. False, and nothing placed, past the buffer.
+    bool PlaceFrame(const BYTE* frame, DWORD length);
 
     // The frame hand-over, under ioLock on both sides: writeEvent is set exactly while writeBuffer
     // holds a frame the worker has not taken yet.
@@ -49,6 +49,8 @@ private:
     void Notify(UINT message, WPARAM wParam) const;
     void ReportIoFailure() const;
     void Purge() const;
+    // Takes the outcome of the line-event wait once it has woken the worker, before its record is reused.
+    void CollectLineWait();
     // Ends a pending line-event wait and lets it finish: it writes into `overlapped` and `lineEvents`.
     void EndLineWait();
     [[noreturn]] void CloseAndEnd();
