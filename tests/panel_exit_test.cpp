@@ -62,7 +62,7 @@ TEST_CASE("connected and idle, the program exits with code 0 within 50 ms, every
         for (int run = 0; run < kRunsPerWay; ++run) {
             CAPTURE(run);
             const Exit exit = ConnectIdleAndClose(way.close);
-            REQUIRE(exit.ended);
+            CHECK(exit.ended);  // a crash may leave it hanging in the debugger
             CHECK(exit.code == 0);
             CHECK(exit.ms <= kExitMs);
             slowest = std::max(slowest, exit.ms);
