@@ -1,5 +1,6 @@
 // The cable pulled out while connected, and put back: the shipped program on the fault tests' own
 // cable (COM8 <-> COM28), whose socat is ended under it and then laid again.
+#include "OverlappedCheck.h"
 #include "Panel.h"
 #include "PeerPort.h"
 #include "Threads.h"
@@ -132,27 +133,28 @@ TEST_CASE("the cable pulled out while connected: no spin, no hang; after it is b
 }
 
 TEST_CASE("the engine on a pulled cable reports the failure and then waits quietly for Disconnect") {
+    REQUIRE(OverlappedCheck::Install());  // for its count of line-event waits
     FaultCable cable;
     REQUIRE(cable.IsLaid());
     CountingOwner owner;
     testApp.m_pMainWnd = &owner;
     CSerialPort engine;
+    const LONG lineWaitsBefore = OverlappedCheck::LineWaitsStarted();
     REQUIRE(engine.OpenPort(&owner, FaultCable::kPanelPort, 9600, L'N', 8, 1, EV_RXCHAR | EV_RXFLAG));
     engine.workerThread = AfxBeginThread(&CSerialPort::PortWorker, &engine);
     const DWORD worker = engine.workerThread->m_nThreadID;
-    WaitUntil([] { return false; }, 500);
-    const int whileLaid = owner.Total();
+    // The cable is pulled from under a worker that waits on the line.
+    REQUIRE(WaitUntil([&] { return OverlappedCheck::LineWaitsStarted() > lineWaitsBefore; }, 3000));
 
+    const int beforeCut = owner.Total();
     REQUIRE(cable.Cut());
-    WaitUntil([] { return false; }, 300);  // the worker notices
-    const int atCut = owner.Total();
-    WaitUntil([] { return false; }, 1000);
-    const int inTheSecondAfter = owner.Total() - atCut;
-    MESSAGE("notifications: " << whileLaid << " in 0.5 s on the quiet line; " << inTheSecondAfter
-                              << " in a second on the pulled cable; WM_PORT_IO_FAILED "
-                              << owner.Count(WM_PORT_IO_FAILED));
+    CHECK(WaitUntil([&] { return owner.Count(WM_PORT_IO_FAILED) > 0; }, 3000));
+    // Then nothing more: a worker that goes on waking on the dead line notifies again within
+    // milliseconds. Counted from the cut, as the report may have come while Cut ran.
+    CHECK_FALSE(WaitUntil([&] { return owner.Total() > beforeCut + 1; }, 1000));
+    MESSAGE("notifications since the cable was pulled: " << owner.Total() - beforeCut << ", WM_PORT_IO_FAILED "
+                                                         << owner.Count(WM_PORT_IO_FAILED));
     CHECK(owner.Count(WM_PORT_IO_FAILED) == 1);
-    CHECK(inTheSecondAfter == 0);
 
     ::SetEvent(engine.shutdownEvent.get());
     CHECK(WaitUntil([&] { return !ThreadRuns(worker); }, 2000));

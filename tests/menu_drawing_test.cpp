@@ -123,6 +123,33 @@ void CheckTick(const PixelCanvas& canvas, int x, int y, COLORREF mark, COLORREF 
         }
 }
 
+// The bullet, a disc filling the 6 x 6 square at (x, y): within the area nothing else is drawn, and
+// the mark reaches each side of the square.
+void CheckBullet(const PixelCanvas& canvas, const RECT& area, int x, int y, COLORREF mark, COLORREF background) {
+    RECT marked{area.right, area.bottom, area.left, area.top};
+    int strays = 0;
+    for (int row = area.top; row < area.bottom; ++row)
+        for (int column = area.left; column < area.right; ++column) {
+            const COLORREF pixel = canvas.At(column, row);
+            if (pixel == mark) {
+                marked.left = std::min<LONG>(marked.left, column);
+                marked.top = std::min<LONG>(marked.top, row);
+                marked.right = std::max<LONG>(marked.right, column + 1);
+                marked.bottom = std::max<LONG>(marked.bottom, row + 1);
+            } else if (pixel != background) {
+                ++strays;
+            }
+        }
+    CHECK(strays == 0);
+    CHECK(marked.left == x);
+    CHECK(marked.top == y);
+    CHECK(marked.right == x + 6);
+    CHECK(marked.bottom == y + 6);
+    for (int row = y + 2; row < y + 4; ++row)
+        for (int column = x + 2; column < x + 4; ++column)
+            CHECK(canvas.At(column, row) == mark);
+}
+
 }  // namespace
 
 TEST_CASE("LightenColor moves each byte towards white by the share, truncating") {
@@ -297,10 +324,7 @@ TEST_CASE("check marks: the tick's seven strokes and the bullet") {
         HBITMAP checkBitmap = ::CreateBitmap(8, 8, 1, 1, nullptr);
         REQUIRE(::SetMenuItemBitmaps(menu.m_hMenu, kItemId, MF_BYCOMMAND, nullptr, checkBitmap));
         menu.Draw(item, ODS_CHECKED, canvas.Dc());
-        CHECK(canvas.At(21, 18) == mark);
-        CHECK(canvas.At(22, 19) == mark);
-        CHECK(canvas.At(25, 16) == KalMenu::LightenColor(0.85, highlight));  // where the tick would end
-        CHECK(canvas.At(19, 16) == KalMenu::LightenColor(0.85, highlight));
+        CheckBullet(canvas, RECT{15, 13, 29, 27}, 19, 16, mark, KalMenu::LightenColor(0.85, highlight));
         ::DeleteObject(checkBitmap);
     }
     SUBCASE("classic with 3D frames: a sunken box, the tick 4 and 4 pixels in") {
@@ -308,6 +332,15 @@ TEST_CASE("check marks: the tick's seven strokes and the bullet") {
         menu.Draw(item, ODS_CHECKED, canvas.Dc());
         CHECK(canvas.At(11, 12) == Sys(COLOR_BTNSHADOW));
         CheckTick(canvas, 15, 16, mark, KalMenu::LightenColor(0.6, Sys(COLOR_MENU)));
+    }
+    SUBCASE("classic: an item with a check bitmap gets the bullet, 5 and 4 pixels into the sunken box") {
+        LookSettings look(0, 6);
+        HBITMAP checkBitmap = ::CreateBitmap(8, 8, 1, 1, nullptr);
+        REQUIRE(::SetMenuItemBitmaps(menu.m_hMenu, kItemId, MF_BYCOMMAND, nullptr, checkBitmap));
+        menu.Draw(item, ODS_CHECKED, canvas.Dc());
+        CHECK(canvas.At(11, 12) == Sys(COLOR_BTNSHADOW));
+        CheckBullet(canvas, RECT{12, 13, 26, 26}, 16, 16, mark, KalMenu::LightenColor(0.6, Sys(COLOR_MENU)));
+        ::DeleteObject(checkBitmap);
     }
     SUBCASE("classic where the version has no 3D frames: the box is flat") {
         LookSettings look(0, 1);
