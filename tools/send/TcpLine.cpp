@@ -176,7 +176,9 @@ std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& po
     if (line)
         return line;
     if (refused)
-        *failure = {kRefused, name + " refused the connection: is the serial server's TCP port right?"};
+        *failure = {
+            kRefused,
+            name + " refused the connection: is it the serial server's TCP port, and is no other client connected?"};
     else if (lastError.empty())
         *failure = {kNoAnswer, name + " did not answer within " + std::to_string(kAnswerTimeoutMs / 1000) +
                                    " seconds: is the serial server on and reachable?"};

@@ -6,7 +6,6 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -29,8 +28,16 @@ NetworkLine::NetworkLine(const std::string& address, Log& log) : log_(log) {
         error_ = "--listen needs HOST:PORT, such as 127.0.0.1:7000, not \"" + address + "\"";
         return;
     }
-    if (!Listen(host, address.substr(colon + 1)) && error_.empty())
+    if (!Resolve(host, address.substr(colon + 1)))
+        return;
+    if (!Listen()) {
         error_ = "cannot listen on " + address + ": " + std::strerror(errno);
+        return;
+    }
+    // Port 0 took a free port: listen on that one from now on.
+    addressLength_ = sizeof address_;
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address_), &addressLength_);
+    name_ = AddressText(reinterpret_cast<sockaddr*>(&address_), addressLength_);
 }
 
 NetworkLine::~NetworkLine() {
@@ -39,7 +46,7 @@ NetworkLine::~NetworkLine() {
         ::close(listener_);
 }
 
-bool NetworkLine::Listen(const std::string& host, const std::string& port) {
+bool NetworkLine::Resolve(const std::string& host, const std::string& port) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -49,19 +56,22 @@ bool NetworkLine::Listen(const std::string& host, const std::string& port) {
         error_ = "cannot listen on " + host + ":" + port + ": " + ::gai_strerror(error);
         return false;
     }
-    listener_ = ::socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC, found->ai_protocol);
-    const int reuse = 1;
-    const bool listening = listener_ >= 0 &&
-                           ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) == 0 &&
-                           ::bind(listener_, found->ai_addr, found->ai_addrlen) == 0 && ::listen(listener_, 4) == 0;
+    std::memcpy(&address_, found->ai_addr, found->ai_addrlen);
+    addressLength_ = found->ai_addrlen;
     ::freeaddrinfo(found);
-    if (!listening)
-        return false;
-    sockaddr_storage bound{};
-    socklen_t length = sizeof bound;
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&bound), &length);
-    name_ = AddressText(reinterpret_cast<sockaddr*>(&bound), length);
     return true;
+}
+
+bool NetworkLine::Listen() {
+    listener_ = ::socket(address_.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int reuse = 1;
+    if (listener_ >= 0 && ::setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) == 0 &&
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&address_), addressLength_) == 0 && ::listen(listener_, 4) == 0)
+        return true;
+    if (listener_ >= 0)
+        ::close(listener_);
+    listener_ = -1;
+    return false;
 }
 
 Line::ReadResult NetworkLine::Read(int timeoutMs, std::vector<std::uint8_t>* bytes) {
@@ -71,41 +81,41 @@ Line::ReadResult NetworkLine::Read(int timeoutMs, std::vector<std::uint8_t>* byt
         return errno == EINTR ? ReadResult::Interrupted : ReadResult::Failed;
     if (ready == 0)
         return ReadResult::Quiet;
-    if (waiting[0].revents != 0) {
-        std::uint8_t buffer[256];
-        const ssize_t got = ::recv(client_, buffer, sizeof buffer, 0);
-        if (got < 0 && errno == EINTR)
-            return ReadResult::Interrupted;
-        if (got > 0) {
-            bytes->insert(bytes->end(), buffer, buffer + got);
-            return ReadResult::Data;
-        }
-        log_.Line("client " + clientName_ + " left");
-        DropClient();
-        return ReadResult::Quiet;  // a frame the client left unfinished is torn
+    if (waiting[1].revents != 0)
+        return TakeClient();
+    std::uint8_t buffer[256];
+    const ssize_t got = ::recv(client_, buffer, sizeof buffer, 0);
+    if (got < 0 && errno == EINTR)
+        return ReadResult::Interrupted;
+    if (got > 0) {
+        bytes->insert(bytes->end(), buffer, buffer + got);
+        return ReadResult::Data;
     }
-    return TakeClient();
+    const std::string left = clientName_;
+    DropClient();
+    const bool listening = Listen();  // before the log says so, for whoever waits on the log
+    log_.Line("client " + left + " left");
+    if (!listening) {
+        log_.Line("cannot listen on " + name_ + " again: " + std::strerror(errno));
+        return ReadResult::Failed;
+    }
+    return ReadResult::Quiet;  // a frame the client left unfinished is torn
 }
 
 Line::ReadResult NetworkLine::TakeClient() {
     sockaddr_storage peer{};
     socklen_t length = sizeof peer;
     const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
-    // Neither a failed accept nor a client turned away is anything on the line: a frame the
-    // connected client is sending goes on.
     if (fd < 0)
-        return ReadResult::Interrupted;
-    const std::string name = AddressText(reinterpret_cast<sockaddr*>(&peer), length);
-    if (client_ >= 0) {
-        log_.Line("turned away " + name + ": " + clientName_ + " is connected, one client at a time");
-        ::close(fd);
-        return ReadResult::Interrupted;
-    }
+        return ReadResult::Interrupted;  // nothing came on the line
+    // Not listening until it leaves: a second client is refused, not left talking to no one.
+    ::close(listener_);
+    listener_ = -1;
     const int noDelay = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay);
     client_ = fd;
-    clientName_ = name;
-    log_.Line("client " + name + " connected");
+    clientName_ = AddressText(reinterpret_cast<sockaddr*>(&peer), length);
+    log_.Line("client " + clientName_ + " connected");
     return ReadResult::Connected;
 }
 

@@ -1,6 +1,9 @@
 // The device behind a serial server: a TCP port whose one client at a time is the far end of the
-// line. A client that comes while another is connected is turned away, as serial servers do.
+// line. While a client is connected the port does not listen, so another is refused, as a serial
+// server with one client per port refuses it.
 #pragma once
+
+#include <sys/socket.h>
 
 #include "Line.h"
 #include "Log.h"
@@ -18,13 +21,16 @@ public:
     bool Write(const std::vector<std::uint8_t>& bytes) override;
 
 private:
-    bool Listen(const std::string& host, const std::string& port);
+    bool Resolve(const std::string& host, const std::string& port);
+    bool Listen();
     ReadResult TakeClient();
     void DropClient();
 
     Log& log_;
-    std::string name_;  // the address listened on, HOST:PORT
-    int listener_ = -1;
+    sockaddr_storage address_{};  // listened on; the port is the one bound first
+    socklen_t addressLength_ = 0;
+    std::string name_;   // the same as HOST:PORT
+    int listener_ = -1;  // -1 while a client is connected
     int client_ = -1;
     std::string clientName_;
 };
