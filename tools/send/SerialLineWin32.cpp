@@ -24,6 +24,7 @@ Failure OpenFailure(const std::string& name, DWORD error) {
             return {kNoSuchLine, name + " does not exist (is the USB serial adapter plugged in?)"};
         case ERROR_ACCESS_DENIED:
         case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:  // Wine's answer for a tty another program holds exclusively
             return {kLineInUse, name + " is in use by another program"};
         default:
             return {kNotSerial, "cannot open " + name + ": " + ErrorText(error)};
