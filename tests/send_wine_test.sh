@@ -62,10 +62,11 @@ send "tcp:127.0.0.1:$port" audio-4 mute || status=$?
 [ "$status" -eq 0 ] || fail "quorvex-send.exe tcp:127.0.0.1:$port ended with $status"
 wait_for 5 grep -q left "$tcp_log" || fail "quorvex-send.exe did not hang up"
 [ "$(seen "$tcp_log")" = $'47 43 36 67 0A\n47 38 38 67 0A' ] || fail "over TCP the simulator saw: $(seen "$tcp_log" | tr '\n' ',')"
-# A port bound but not listening refuses every connection; the binder keeps it from anyone else.
-coproc binder { python3 -c 'import socket, sys
-s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1], flush=True); sys.stdin.read()'; }
-pids+=("$binder_PID")
-read -r closed <&"${binder[0]}"
-refused "a port that refuses" 9 "refused the connection" "tcp:127.0.0.1:$closed"
-echo "quorvex-send.exe: five frames on COM3 and two over TCP byte-exact and in order; COM6 in use, COM99 and a refusing port refused"
+coproc ports { "$here/bench/dead-ports.py"; }
+pids+=("$ports_PID")
+read -r refusing silent <&"${ports[0]}"
+refused "a port that refuses" 9 "refused the connection" "tcp:127.0.0.1:$refusing"
+began=$SECONDS
+refused "a port that does not answer" 10 "did not answer" "tcp:127.0.0.1:$silent"
+[ $((SECONDS - began)) -le 6 ] || fail "waited $((SECONDS - began)) s for a port that does not answer"
+echo "quorvex-send.exe: five frames on COM3 and two over TCP byte-exact and in order; COM6 in use, COM99, a refusing and a silent port refused"
