@@ -10,7 +10,6 @@ namespace {
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr UINT kWorkerExitCode = 100;
 constexpr char kEventChar = 'q';
-constexpr DWORD kCancelWaitMs = 1000;  // bounds the wait for a cancelled line-event wait
 
 }  // namespace
 
@@ -28,13 +27,19 @@ void CSerialPort::ResetOrCreate(CHandle& event) {
         event.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
 }
 
+// The starter stores the worker's thread object on this thread before it can open or destroy
+// again, so a worker that has not yet run its first line is still owed here.
+bool CSerialPort::WorkerOwed() const {
+    return workerAlive || (workerThread && ::WaitForSingleObject(workerEnded.get(), 0) != WAIT_OBJECT_0);
+}
+
 void CSerialPort::WaitForWorkerToEnd() {
-    while (workerAlive) {
+    while (WorkerOwed()) {
         if (shutdownEvent)
             ::SetEvent(shutdownEvent.get());
         MSG msg;
         ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (!workerAlive)
+        if (!WorkerOwed())
             break;
         // Wakes when the worker ends or sends this thread a message; the timeout only bounds a
         // missed wake-up, it is not what ends the wait.
@@ -46,6 +51,7 @@ void CSerialPort::WaitForWorkerToEnd() {
 BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t parity, UINT dataBits, UINT stopBits,
                            DWORD mask) {
     WaitForWorkerToEnd();
+    workerThread = nullptr;  // the starter stores the next one
 
     ResetOrCreate(lineEvent);
     ResetOrCreate(writeEvent);
@@ -78,8 +84,8 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     std::swprintf(settings, 80, L"baud=%u parity=%lc data=%u stop=%u", baud, static_cast<wint_t>(parity), dataBits,
                   stopBits);
 
-    HANDLE port = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
-                                nullptr);
+    HANDLE port =
+        ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (port == INVALID_HANDLE_VALUE)
         return FALSE;
     portHandle.Reset(port);
@@ -87,12 +93,14 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     // Each step runs only if the one before it succeeded; a failure is not reported.
     timeouts = COMMTIMEOUTS{1000, 1000, 1000, 1000, 1000};
     const bool configured = ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, mask) &&
-                            ::GetCommState(port, &lineState) && [this] {
+                            ::GetCommState(port, &lineState) &&
+                            [this] {
                                 lineState.EvtChar = kEventChar;
                                 lineState.fDtrControl = DTR_CONTROL_ENABLE;
                                 lineState.fRtsControl = RTS_CONTROL_ENABLE;
                                 return true;
-                            }() && ::BuildCommDCBW(settings, &lineState) && ::SetCommState(port, &lineState);
+                            }() &&
+                            ::BuildCommDCBW(settings, &lineState) && ::SetCommState(port, &lineState);
     (void)configured;
 
     Purge();
@@ -106,7 +114,6 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
         AfxEndThread(kWorkerExitCode);
     self->lineGone = false;
     self->lineWaitPending = false;
-    ::ResetEvent(self->workerEnded.get());
     if (self->portHandle)
         self->Purge();
 
@@ -132,33 +139,33 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
         }
 
         switch (::WaitForMultipleObjects(3, self->waitEvents, FALSE, INFINITE)) {
-        case WAIT_OBJECT_0:
-            self->CloseAndEnd();
-        case WAIT_OBJECT_0 + 1: {
-            self->lineWaitPending = false;
-            if (!self->LineThere())
+            case WAIT_OBJECT_0:
+                self->CloseAndEnd();
+            case WAIT_OBJECT_0 + 1: {
+                self->lineWaitPending = false;
+                if (!self->LineThere())
+                    break;
+                DWORD mask = 0;
+                ::GetCommMask(port, &mask);
+                if (mask & EV_RXCHAR)
+                    self->DrainInput();
+                if (mask & EV_CTS)
+                    self->Notify(WM_PORT_CTS, 0);
+                if (mask & EV_BREAK)
+                    self->Notify(WM_PORT_BREAK, 0);
+                if (mask & EV_ERR)
+                    self->Notify(WM_PORT_LINE_ERROR, 0);
+                if (mask & EV_RING)
+                    self->Notify(WM_PORT_RING, 0);
+                if (mask & EV_RXFLAG)
+                    self->Notify(WM_PORT_EVENT_CHAR, 0);
                 break;
-            DWORD mask = 0;
-            ::GetCommMask(port, &mask);
-            if (mask & EV_RXCHAR)
-                self->DrainInput();
-            if (mask & EV_CTS)
-                self->Notify(WM_PORT_CTS, 0);
-            if (mask & EV_BREAK)
-                self->Notify(WM_PORT_BREAK, 0);
-            if (mask & EV_ERR)
-                self->Notify(WM_PORT_LINE_ERROR, 0);
-            if (mask & EV_RING)
-                self->Notify(WM_PORT_RING, 0);
-            if (mask & EV_RXFLAG)
-                self->Notify(WM_PORT_EVENT_CHAR, 0);
-            break;
-        }
-        case WAIT_OBJECT_0 + 2:
-            self->SendPending();
-            break;
-        default:
-            break;
+            }
+            case WAIT_OBJECT_0 + 2:
+                self->SendPending();
+                break;
+            default:
+                break;
         }
     }
 }
@@ -183,12 +190,23 @@ void CSerialPort::WaitWithoutLine() {
     SendPending();  // fails and is reported: each press tells the line is still gone
 }
 
+void CSerialPort::CollectLineWait() {
+    DWORD ignored = 0;
+    ::GetOverlappedResult(portHandle.get(), &overlapped, &ignored, TRUE);
+    lineWaitPending = false;
+}
+
+void CSerialPort::EndLineWait() {
+    if (!lineWaitPending)
+        return;
+    // A new event mask ends a pending wait at once; cancelling it is not enough everywhere (Wine
+    // lets it run on), and a wait that outlives the engine writes into freed memory.
+    ::SetCommMask(portHandle.get(), 0);
+    CollectLineWait();
+}
+
 void CSerialPort::CloseAndEnd() {
-    // A line-event wait still pending writes its outcome into `overlapped` when it ends, which
-    // may be after the engine has gone: end it here, and let it finish, before the close.
-    ::CancelIo(portHandle.get());
-    if (lineWaitPending)
-        ::WaitForSingleObject(lineEvent.get(), kCancelWaitMs);
+    EndLineWait();
     portHandle.Close();
     // Signal before clearing the flag: once workerAlive is false the engine may be gone.
     ::SetEvent(workerEnded.get());
@@ -196,9 +214,21 @@ void CSerialPort::CloseAndEnd() {
     AfxEndThread(kWorkerExitCode);
 }
 
-void CSerialPort::SendPending() {
-    ::ResetEvent(writeEvent.get());
+bool CSerialPort::PlaceFrame(const BYTE* frame, DWORD length) {
     ScopedLock<CCriticalSection> lock(ioLock);
+    if (!writeBuffer || length > kWriteBufferBytes)
+        return false;
+    std::memcpy(writeBuffer.get(), frame, length);
+    writeLength = length;
+    ::SetEvent(writeEvent.get());
+    return true;
+}
+
+void CSerialPort::SendPending() {
+    ScopedLock<CCriticalSection> lock(ioLock);
+    // Taken under the lock: a frame placed after this point sets the event again and goes out on
+    // the next wake-up; one placed before it goes out now, and only now.
+    ::ResetEvent(writeEvent.get());
     writeOverlapped.Offset = 0;
     writeOverlapped.OffsetHigh = 0;
     Purge();  // a write never goes out with stale input waiting
@@ -231,8 +261,7 @@ void CSerialPort::DrainInput() {
         {
             ScopedLock<CCriticalSection> lock(ioLock);
             DWORD read = 0;
-            if (!::ReadFile(portHandle.get(), &byte, 1, &read, &readOverlapped) &&
-                ::GetLastError() == ERROR_IO_PENDING)
+            if (!::ReadFile(portHandle.get(), &byte, 1, &read, &readOverlapped) && ::GetLastError() == ERROR_IO_PENDING)
                 ::GetOverlappedResult(portHandle.get(), &readOverlapped, &read, TRUE);
         }
         Notify(WM_PORT_BYTE, byte);  // outside the lock: the owner may take its time

@@ -24,14 +24,20 @@ public:
                   DWORD eventMask);
     // The worker's entry, started with AfxBeginThread and the engine as parameter. Never returns.
     static UINT PortWorker(LPVOID engine);
+    // Hands a frame to the worker: it replaces a frame not yet taken, and the worker writes it once.
+    // Called on the UI thread after a successful open. False, and nothing placed, past the buffer.
+    bool PlaceFrame(const BYTE* frame, DWORD length);
 
-    // The frame hand-over: the UI thread fills these under ioLock, then sets writeEvent.
-    DWORD writeLength = 1;                 // bytes from the start of writeBuffer to send; at most 1024
-    std::unique_ptr<BYTE[]> writeBuffer;   // kWriteBufferBytes; allocated by OpenPort
-    CCriticalSection ioLock;               // the open sequence, each read and each write
-    CHandle writeEvent;                    // set by the UI thread when writeBuffer holds a frame; reset by the worker
-    CHandle shutdownEvent;                 // set by the UI thread to make the worker close the port and end
-    CWinThread* workerThread = nullptr;    // stored by the starter; deleted by the thread itself
+    // The frame hand-over, under ioLock on both sides: writeEvent is set exactly while writeBuffer
+    // holds a frame the worker has not taken yet.
+    DWORD writeLength = 1;                // bytes from the start of writeBuffer to send; at most 1024
+    std::unique_ptr<BYTE[]> writeBuffer;  // kWriteBufferBytes; allocated by OpenPort
+    CCriticalSection ioLock;              // the open sequence, the frame hand-over, each read and each write
+    CHandle writeEvent;                   // set by PlaceFrame; reset by the worker as it takes the frame
+    CHandle shutdownEvent;                // set by the UI thread to make the worker close the port and end
+    // Stored by the starter right after AfxBeginThread, on the UI thread; deleted by the thread itself.
+    // The engine only asks whether one was started since the last open: never dereferenced.
+    CWinThread* workerThread = nullptr;
 
 private:
     void SendPending();
@@ -43,31 +49,37 @@ private:
     void Notify(UINT message, WPARAM wParam) const;
     void ReportIoFailure() const;
     void Purge() const;
+    // Takes the outcome of the line-event wait once it has woken the worker, before its record is reused.
+    void CollectLineWait();
+    // Ends a pending line-event wait and lets it finish: it writes into `overlapped` and `lineEvents`.
+    void EndLineWait();
     [[noreturn]] void CloseAndEnd();
+    // A worker runs, or was started for this open and has not ended yet (it may not have run at all).
+    bool WorkerOwed() const;
     // Keeps signalling shutdown until the worker has gone, answering the messages it sends
     // this thread meanwhile, so that a worker inside SendMessage can finish.
     void WaitForWorkerToEnd();
     static void ResetOrCreate(CHandle& event);
 
-    CHandle portHandle;                        // opened by OpenPort under ioLock; closed by the worker at shutdown
-    std::atomic<BOOL> workerAlive{FALSE};      // written by the worker only; polled by the UI thread
-    CHandle workerEnded;                       // set by the worker as it ends; wakes WaitForWorkerToEnd
-    CHandle lineEvent;                         // the event of `overlapped`
-    HANDLE waitEvents[3] = {};                 // shutdown, line event, write: lowest index wins
+    CHandle portHandle;                    // opened by OpenPort under ioLock; closed by the worker at shutdown
+    std::atomic<BOOL> workerAlive{FALSE};  // written by the worker only; polled by the UI thread
+    CHandle workerEnded;                   // reset by OpenPort; set by the worker as it ends
+    CHandle lineEvent;                     // the event of `overlapped`
+    HANDLE waitEvents[3] = {};             // shutdown, line event, write: lowest index wins
     // The system writes each completion into the record it was given and signals that record's
     // event: an operation that may be pending while another starts has a record and an event of its own.
-    OVERLAPPED overlapped{};                   // the worker's line-event wait
-    OVERLAPPED readOverlapped{};               // the worker's reads
-    OVERLAPPED writeOverlapped{};              // the worker's writes
-    CHandle readDone;                          // the event of `readOverlapped`
-    CHandle writeDone;                         // the event of `writeOverlapped`
-    bool lineGone = false;                     // the worker's own: the line went while it ran
-    bool lineWaitPending = false;              // the worker's own: its wait on `overlapped` has not yet woken it
-    DWORD lineEvents = 0;                      // target of the pending line-event wait; outlives the worker's stack
+    OVERLAPPED overlapped{};       // the worker's line-event wait
+    OVERLAPPED readOverlapped{};   // the worker's reads
+    OVERLAPPED writeOverlapped{};  // the worker's writes
+    CHandle readDone;              // the event of `readOverlapped`
+    CHandle writeDone;             // the event of `writeOverlapped`
+    bool lineGone = false;         // the worker's own: the line went while it ran
+    bool lineWaitPending = false;  // the worker's own: its wait on `overlapped` has not yet woken it
+    DWORD lineEvents = 0;          // target of the pending line-event wait; outlives the worker's stack
     COMMTIMEOUTS timeouts{};
     DCB lineState{};
-    HWND owner = nullptr;                      // the owner window's handle, taken at open; read by the worker
+    HWND owner = nullptr;  // the owner window's handle, taken at open; read by the worker
     UINT portNumber = 0;
     DWORD eventMask = 0;
-    DWORD writeBufferSize = 0;                 // capacity in two-byte units
+    DWORD writeBufferSize = 0;  // capacity in two-byte units
 };

@@ -1,4 +1,5 @@
 // The serial engine over the virtual cable: COM3 is wired to COM13, COM12 to COM22.
+#include "ImportSlot.h"
 #include "OverlappedCheck.h"
 #include "PeerPort.h"
 #include "Threads.h"
@@ -9,6 +10,7 @@
 #include "serial/SerialPort.h"
 
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -80,10 +82,16 @@ void StartListeningWorker(CSerialPort& engine) {
 }
 
 void Place(CSerialPort& engine, const Bytes& frame) {
-    ScopedLock<CCriticalSection> lock(engine.ioLock);
-    std::memcpy(engine.writeBuffer.get(), frame.data(), frame.size());
-    engine.writeLength = static_cast<DWORD>(frame.size());
-    ::SetEvent(engine.writeEvent.get());
+    REQUIRE(engine.PlaceFrame(frame.data(), static_cast<DWORD>(frame.size())));
+}
+
+// A handle of the worker's thread of its own, taken while its thread object surely exists.
+HANDLE StartWorkerHandle(CSerialPort& engine) {
+    engine.workerThread = AfxBeginThread(&CSerialPort::PortWorker, &engine);
+    HANDLE thread = nullptr;
+    ::DuplicateHandle(::GetCurrentProcess(), engine.workerThread->m_hThread, ::GetCurrentProcess(), &thread,
+                      SYNCHRONIZE | THREAD_TERMINATE, FALSE, 0);
+    return thread;
 }
 
 // Wine does not enforce a port's share mode: a second handle sees the same line.
@@ -123,6 +131,51 @@ DWORD WINAPI FloodLine(LPVOID param) {
         flood->peer->Write(chunk);
     return 0;
 }
+
+// A press made at the moment the worker resets writeEvent, from a thread of its own, as the UI
+// thread would. The worker's own thread waits a while for it: a press that can land then lands.
+struct PressAtReset {
+    static inline decltype(&::ResetEvent) realResetEvent = nullptr;
+    static inline HANDLE armedFor = nullptr;  // the writeEvent to watch; taken by the first reset
+    static inline CSerialPort* engine = nullptr;
+    static inline Bytes frame;
+    static inline HANDLE pressNow = nullptr;
+    static inline HANDLE pressed = nullptr;
+
+    static BOOL WINAPI ResetThenPress(HANDLE event) {
+        const BOOL result = realResetEvent(event);
+        if (event && ::InterlockedCompareExchangePointer(&armedFor, nullptr, event) == event) {
+            ::SetEvent(pressNow);
+            ::WaitForSingleObject(pressed, 500);
+        }
+        return result;
+    }
+    static DWORD WINAPI Presser(LPVOID) {
+        ::WaitForSingleObject(pressNow, INFINITE);
+        engine->PlaceFrame(frame.data(), static_cast<DWORD>(frame.size()));
+        ::SetEvent(pressed);
+        return 0;
+    }
+};
+
+// Holds a newly started thread just after it told its starter that it runs, before its
+// procedure's first line, and notes whether the engine was destroyed meanwhile.
+struct HoldNewThread {
+    static inline decltype(&::SetEvent) realSetEvent = nullptr;
+    static inline DWORD starter = 0;  // armed while not 0: the thread whose calls are not held
+    static inline HANDLE engineGone = nullptr;
+    static inline volatile LONG goneWhileHeld = 0;
+
+    static BOOL WINAPI SetThenHold(HANDLE event) {
+        const BOOL result = realSetEvent(event);
+        const DWORD armed = starter;
+        if (armed && ::GetCurrentThreadId() != armed &&
+            ::InterlockedCompareExchange(reinterpret_cast<volatile LONG*>(&starter), 0, static_cast<LONG>(armed)) ==
+                static_cast<LONG>(armed))
+            goneWhileHeld = ::WaitForSingleObject(engineGone, 300) == WAIT_OBJECT_0;
+        return result;
+    }
+};
 
 // Every case that runs an engine ends with the overlapped check: no record, and no event, was given
 // to a new operation while an earlier one on it might still be pending.
@@ -258,15 +311,23 @@ TEST_CASE_FIXTURE(EngineCase, "a second OpenPort stops the running worker first,
 TEST_CASE_FIXTURE(EngineCase,
                   "destroying the engine while its worker runs ends the worker before the destructor returns") {
     RecordingOwner owner;
-    const int baseline = CountOwnThreads();
-    DWORD worker = 0;
+    PeerPort peer(13);
+    HANDLE worker = nullptr;
     {
         CSerialPort engine;
         REQUIRE(Open(engine, owner, 3));
-        worker = StartWorker(engine);
-        CHECK(ThreadRuns(worker));
+        const LONG before = OverlappedCheck::LineWaitsStarted();
+        worker = StartWorkerHandle(engine);
+        REQUIRE(worker != nullptr);
+        REQUIRE(WaitUntil([&] { return OverlappedCheck::LineWaitsStarted() != before; }));
+        // The worker hands each byte to this thread and waits for it: it cannot end by itself
+        // while this thread does not answer.
+        REQUIRE(peer.Write(Bytes(2048, 'x')));
+        REQUIRE(WaitUntil([&] { return owner.received.size() > 10; }));
     }
-    CHECK(WaitUntil([&] { return !ThreadRuns(worker) && CountOwnThreads() == baseline; }, 2000));
+    // Not a message answered from here on: a worker still running now would stay in SendMessage.
+    CHECK(::WaitForSingleObject(worker, 1000) == WAIT_OBJECT_0);
+    ::CloseHandle(worker);
 
     SUBCASE("an idle engine holds nothing, and its destruction closes nothing and waits for nothing") {
         // On a thread of its own, so that a destructor waiting for a worker never started fails here in
@@ -349,6 +410,60 @@ TEST_CASE_FIXTURE(EngineCase, "200 open, start and stop cycles leave no thread o
     CHECK(NextHandleValue() <= handles + 8 * sizeof(HANDLE));
 }
 
+TEST_CASE_FIXTURE(EngineCase, "a press made as the worker takes the previous frame goes out once, after it") {
+    RecordingOwner owner;
+    PeerPort peer(13);
+    CSerialPort engine;
+    REQUIRE(Open(engine, owner, 3));
+    StartListeningWorker(engine);
+    REQUIRE(WrapImport("kernel32.dll", "ResetEvent", &PressAtReset::ResetThenPress, &PressAtReset::realResetEvent));
+    CHandle pressNow(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    CHandle pressed(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    PressAtReset::engine = &engine;
+    PressAtReset::frame = Frame("DE");  // standby toggles: twice is as wrong as never
+    PressAtReset::pressNow = pressNow.get();
+    PressAtReset::pressed = pressed.get();
+    HANDLE presser = ::CreateThread(nullptr, 0, &PressAtReset::Presser, nullptr, 0, nullptr);
+    REQUIRE(presser != nullptr);
+    PressAtReset::armedFor = engine.writeEvent.get();
+
+    Place(engine, Frame("EF"));
+    CHECK(::WaitForSingleObject(presser, 5000) == WAIT_OBJECT_0);
+    ::CloseHandle(presser);
+    Place(engine, Frame("DF"));  // the last press: whatever came before it has gone out by then
+    Bytes expected = Frame("EF");
+    for (const char* code : {"DE", "DF"}) {
+        const Bytes next = Frame(code);
+        expected.insert(expected.end(), next.begin(), next.end());
+    }
+    CHECK(Hex(peer.Read(expected.size(), 3000)) == Hex(expected));
+    CHECK(::InterlockedExchangePointer(&PressAtReset::armedFor, nullptr) == nullptr);  // the press was made
+}
+
+TEST_CASE_FIXTURE(EngineCase, "destroying the engine before its new worker's first step waits for that worker") {
+    RecordingOwner owner;
+    REQUIRE(WrapImport("kernel32.dll", "SetEvent", &HoldNewThread::SetThenHold, &HoldNewThread::realSetEvent));
+    CHandle engineGone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    HoldNewThread::engineGone = engineGone.get();
+    HoldNewThread::goneWhileHeld = 0;
+    // The engine's memory outlives it: a worker that runs on after it must not bring the test down.
+    alignas(CSerialPort) static unsigned char storage[sizeof(CSerialPort)];
+    auto* engine = new (storage) CSerialPort;
+    REQUIRE(Open(*engine, owner, 3));
+    HoldNewThread::starter = ::GetCurrentThreadId();
+    HANDLE worker = StartWorkerHandle(*engine);
+    REQUIRE(worker != nullptr);
+    engine->~CSerialPort();
+    ::SetEvent(engineGone.get());
+
+    CHECK(HoldNewThread::goneWhileHeld == 0);
+    const bool ended = ::WaitForSingleObject(worker, 3000) == WAIT_OBJECT_0;
+    CHECK(ended);
+    if (!ended)
+        ::TerminateThread(worker, 1);  // it runs on a destroyed engine
+    ::CloseHandle(worker);
+}
+
 TEST_CASE("the overlapped check catches a record, or its event, reused while an operation on it is pending") {
     REQUIRE(OverlappedCheck::Install());
     OverlappedCheck::Take();
@@ -376,9 +491,10 @@ TEST_CASE("the overlapped check catches a record, or its event, reused while an 
     DWORD got = 0;
     ::GetOverlappedResult(port.get(), &sameEvent, &got, FALSE);
 
-    ::CancelIo(port.get());
-    CHECK(WaitUntil([&] { return HasOverlappedIoCompleted(&reading); }, 2000));
+    // Closing the port under the read ends it (and is the fourth finding).
+    port.Close();
+    CHECK(WaitUntil([&] { return HasOverlappedIoCompleted(&reading); }, 6000));
     const OverlappedCheck::Findings found = OverlappedCheck::Take();
     CAPTURE(found.first);
-    CHECK(found.count == 3);
+    CHECK(found.count == 4);
 }

@@ -16,7 +16,8 @@ if "$(dirname "$0")/kernel-runs-i386.sh"; then
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $sudo dpkg --add-architecture i386
     fi
-    packages+=(wine32:i386)
+    # gcc-multilib: the modem-line library is preloaded into Wine's 32-bit half too.
+    packages+=(wine32:i386 gcc-multilib)
 fi
 missing=()
 for p in "${packages[@]}"; do

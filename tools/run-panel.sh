@@ -81,6 +81,9 @@ trap 'exit 130' INT TERM
 
 # shellcheck source=wait-for.sh
 source "$root/tools/wait-for.sh"
+# Ptys get modem lines, as a real line has (see null-modem.sh); on a real tty it changes nothing.
+# shellcheck source=null-modem.sh
+source "$root/tools/null-modem.sh"
 
 start_xvfb() {
     local displayfile="$run/display"
@@ -123,9 +126,8 @@ start_cable_and_simulator() {
     local cable="$run/cable"
     rm -rf "$cable"
     mkdir -p "$cable"
-    socat pty,raw,echo=0,link="$cable/panel" pty,raw,echo=0,link="$cable/device" >"$cable/socat.log" 2>&1 </dev/null &
-    pids+=($!)
-    wait_for 10 test -e "$cable/panel" -a -e "$cable/device" || { echo "socat did not make the cable" >&2; exit 1; }
+    null_modem_cable "$cable/panel" "$cable/device" "$cable/socat.log" || exit 1
+    pids+=("$cable_pid")
     map_line "$(readlink -f "$cable/panel")"
     rm -f "$run/simulator.log"
     "$native/quorvex-simulator" --log "$run/simulator.log" "$(readlink -f "$cable/device")" &
@@ -185,6 +187,7 @@ run_on_line() {
 if [ -n "$line" ]; then
     if [[ $line == tcp:* ]]; then bridge_tcp_line; else check_line; fi
     mkdir -p "$run"
+    null_modem_env "$run/modem-lines"
     prepare_prefix
     map_line "$line"
     run_on_line
@@ -192,6 +195,7 @@ if [ -n "$line" ]; then
 fi
 
 mkdir -p "$run"
+null_modem_env "$run/modem-lines"
 if have_display; then
     prepare_prefix
     start_cable_and_simulator

@@ -3,8 +3,6 @@
 #include "QuorvexDlg.h"
 #include "app/QuorvexApp.h"
 
-#include <cstring>
-
 namespace {
 
 // Always holds the most recent command.
@@ -24,12 +22,5 @@ void CQuorvexDlg::SendCommand(char first, char second) {
     }
     frameTemplate[1] = static_cast<BYTE>(first);
     frameTemplate[2] = static_cast<BYTE>(second);
-    {
-        // The worker writes from this buffer under the same lock: a frame is never rewritten
-        // while it goes out. A frame the worker has not taken yet is simply replaced.
-        ScopedLock<CCriticalSection> lock(serialPort.ioLock);
-        std::memcpy(serialPort.writeBuffer.get(), frameTemplate, kFrameLength);
-        serialPort.writeLength = kFrameLength;
-    }
-    ::SetEvent(serialPort.writeEvent.get());
+    serialPort.PlaceFrame(frameTemplate, kFrameLength);
 }

@@ -14,8 +14,8 @@ d="$dir/cables/fault"
 dos="$dir/prefix/dosdevices"
 device_link="root#ports#0008#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"
 
-# shellcheck source=../../tools/wait-for.sh
-source "$(dirname "$(realpath "$0")")/../../tools/wait-for.sh"
+# shellcheck source=../../tools/null-modem.sh
+source "$(dirname "$(realpath "$0")")/../../tools/null-modem.sh"
 
 gone() { ! kill -0 "$1" 2>/dev/null; }
 
@@ -31,11 +31,10 @@ cut() {
 lay() {
     cut || return 1
     mkdir -p "$d"
-    rm -f "$d/a" "$d/b"
-    socat pty,raw,echo=0,link="$d/a" pty,raw,echo=0,link="$d/b" >"$d/socat.log" 2>&1 </dev/null &
-    echo $! >"$d/pid"
-    echo $! >>"$dir/pids"
-    wait_for 10 test -e "$d/a" -a -e "$d/b" || return 1
+    null_modem_env "$dir/modem-lines" || return 1
+    null_modem_cable "$d/a" "$d/b" "$d/socat.log" || return 1
+    echo "$cable_pid" >"$d/pid"
+    echo "$cable_pid" >>"$dir/pids"
     ln -sfn "$(readlink -f "$d/a")" "$dos/com8"
     ln -sfn "$(readlink -f "$d/b")" "$dos/com28"
     ln -sfn "$(readlink -f "$d/a")" "$dos/$device_link"

@@ -22,12 +22,12 @@ d="$dir/cables/simulator"
 rm -rf "$d"
 mkdir -p "$d"
 
-# shellcheck source=../../tools/wait-for.sh
-source "$(dirname "$(realpath "$0")")/../../tools/wait-for.sh"
+# shellcheck source=../../tools/null-modem.sh
+source "$(dirname "$(realpath "$0")")/../../tools/null-modem.sh"
+null_modem_env "$dir/modem-lines"
 
-socat pty,raw,echo=0,link="$d/panel" pty,raw,echo=0,link="$d/device" >"$d/socat.log" 2>&1 </dev/null &
-echo $! | tee -a "$d/pids" >>"$dir/pids"
-wait_for 10 test -e "$d/panel" -a -e "$d/device" || { echo "socat did not make the cable" >&2; exit 1; }
+null_modem_cable "$d/panel" "$d/device" "$d/socat.log"
+echo "$cable_pid" | tee -a "$d/pids" >>"$dir/pids"
 line=$(readlink -f "$d/panel")
 ln -sfn "$line" "$dos/com18"
 ln -sfn "$line" "$dos/root#ports#0018#{86e0d1e0-8089-11d0-9ce4-08003e301f73}"

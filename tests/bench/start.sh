@@ -5,6 +5,8 @@
 #   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22, COM16 <-> COM17
 # and COM6, whose line another program holds exclusively (it is "in use").
 # BENCH_WINDOWS_VERSION (e.g. winxp) sets the Windows version of the whole prefix.
+# Every cable is a null-modem cable with modem lines (tools/null-modem.sh): every process of the bench
+# preloads the modem-line library, so Wine keeps line-event waits pending as on a real port.
 # Every process started here is recorded in DIR/pids; stop.sh ends them by PID.
 set -euo pipefail
 dir=$(realpath -m "$1")
@@ -16,6 +18,9 @@ mkdir -p "$dir/cables"
 : >"$dir/pids"
 
 export WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=../../tools/null-modem.sh
+source "$here/../../tools/null-modem.sh"
+null_modem_env "$dir/modem-lines"
 # Without CAP_SYS_ADMIN, an exclusive hold on a tty (TIOCEXCL) is honoured, as a port in use on Windows.
 drop() { setpriv --bounding-set -sys_admin "$@"; }
 
@@ -26,7 +31,7 @@ exec 3>&-
 for _ in $(seq 100); do [ -s "$dir/display" ] && break; sleep 0.1; done
 [ -s "$dir/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$dir/display")"
-echo "DISPLAY=$DISPLAY" >"$dir/env"
+printf 'DISPLAY=%q\nLD_PRELOAD=%q\nQUORVEX_MODEM_LINES=%q\n' "$DISPLAY" "$LD_PRELOAD" "$QUORVEX_MODEM_LINES" >"$dir/env"
 
 mkdir -p "$WINEPREFIX"
 drop wineserver -p >/dev/null 2>&1 </dev/null  # persistent until stop.sh, so the COM links below are not re-scanned away
@@ -46,9 +51,8 @@ drop wine reg query 'HKCU\Software\Wine\X11 Driver' >/dev/null 2>&1
 cable() {  # cable NAME COM_A COM_B
     local d="$dir/cables/$1"
     mkdir -p "$d"
-    socat pty,raw,echo=0,link="$d/a" pty,raw,echo=0,link="$d/b" >"$d/socat.log" 2>&1 </dev/null &
-    echo $! >>"$dir/pids"
-    for _ in $(seq 100); do [ -e "$d/a" ] && [ -e "$d/b" ] && break; sleep 0.05; done
+    null_modem_cable "$d/a" "$d/b" "$d/socat.log"
+    echo "$cable_pid" >>"$dir/pids"
     ln -sfn "$(readlink -f "$d/a")" "$WINEPREFIX/dosdevices/com$2"
     [ -n "${3:-}" ] && ln -sfn "$(readlink -f "$d/b")" "$WINEPREFIX/dosdevices/com$3"
     return 0

@@ -6,5 +6,5 @@ shift
 [ -f "$dir/env" ] || { echo "no test bench in $dir: run start.sh first" >&2; exit 2; }
 # shellcheck disable=SC1091
 source "$dir/env"
-export DISPLAY WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export DISPLAY LD_PRELOAD QUORVEX_MODEM_LINES WINEPREFIX="$dir/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 exec setpriv --bounding-set -sys_admin wine "$@"

@@ -9,8 +9,9 @@ namespace {
 
 constexpr unsigned kFindingsKept = 5;
 
-// One record that was given to an operation, with the event that operation will signal.
+// One record that was given to an operation on `file`, with the event that operation will signal.
 struct Started {
+    HANDLE file;
     const OVERLAPPED* record;
     HANDLE event;
     const char* operation;
@@ -23,12 +24,21 @@ public:
     Watch& operator=(const Watch&) = delete;
 
     // Before `record` goes to `operation`: does an earlier operation on it, or on its event, still run?
-    void Starting(const char* operation, const OVERLAPPED* record) {
+    void Starting(const char* operation, HANDLE file, const OVERLAPPED* record) {
         Locked locked(lock_);
         for (const Started& earlier : started_)
             if ((earlier.record == record || earlier.event == record->hEvent) && StillPending(earlier))
                 Note(operation, record, earlier);
-        Remember({record, record->hEvent, operation});
+        Remember({file, record, record->hEvent, operation});
+    }
+
+    // Before `file` is closed: an operation still pending on it would complete into its record
+    // after its owner may have freed it.
+    void Closing(HANDLE file) {
+        Locked locked(lock_);
+        for (const Started& earlier : started_)
+            if (earlier.file == file && StillPending(earlier))
+                Note("CloseHandle of its file", earlier.record, earlier);
     }
 
     // Before a wait for `record`: its event must not be signalled by another operation still running.
@@ -64,10 +74,13 @@ private:
         return !HasOverlappedIoCompleted(const_cast<volatile OVERLAPPED*>(started.record));
     }
 
+    // A record still pending keeps its entry (a new operation on it is already a finding), so a
+    // close under it is still seen.
     void Remember(const Started& now) {
         for (Started& known : started_)
             if (known.record == now.record) {
-                known = now;
+                if (!StillPending(known))
+                    known = now;
                 return;
             }
         started_.push_back(now);
@@ -100,24 +113,25 @@ decltype(&::WaitCommEvent) realWaitCommEvent = nullptr;
 decltype(&::ReadFile) realReadFile = nullptr;
 decltype(&::WriteFile) realWriteFile = nullptr;
 decltype(&::GetOverlappedResult) realGetOverlappedResult = nullptr;
+decltype(&::CloseHandle) realCloseHandle = nullptr;
 
 // The wrappers note before they pass the call on, so the caller still sees the real call's last error.
 BOOL WINAPI CheckedWaitCommEvent(HANDLE file, LPDWORD events, LPOVERLAPPED record) {
     ::InterlockedIncrement(&lineWaits);
     if (record)
-        TheWatch().Starting("WaitCommEvent", record);
+        TheWatch().Starting("WaitCommEvent", file, record);
     return realWaitCommEvent(file, events, record);
 }
 
 BOOL WINAPI CheckedReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED record) {
     if (record)
-        TheWatch().Starting("ReadFile", record);
+        TheWatch().Starting("ReadFile", file, record);
     return realReadFile(file, buffer, size, done, record);
 }
 
 BOOL WINAPI CheckedWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED record) {
     if (record)
-        TheWatch().Starting("WriteFile", record);
+        TheWatch().Starting("WriteFile", file, record);
     return realWriteFile(file, buffer, size, done, record);
 }
 
@@ -125,6 +139,11 @@ BOOL WINAPI CheckedGetOverlappedResult(HANDLE file, LPOVERLAPPED record, LPDWORD
     if (record)
         TheWatch().Awaiting(record);
     return realGetOverlappedResult(file, record, done, wait);
+}
+
+BOOL WINAPI CheckedCloseHandle(HANDLE handle) {
+    TheWatch().Closing(handle);
+    return realCloseHandle(handle);
 }
 
 }  // namespace
@@ -137,7 +156,9 @@ bool Install() {
         return WrapImport("kernel32.dll", "WaitCommEvent", &CheckedWaitCommEvent, &realWaitCommEvent) &&
                WrapImport("kernel32.dll", "ReadFile", &CheckedReadFile, &realReadFile) &&
                WrapImport("kernel32.dll", "WriteFile", &CheckedWriteFile, &realWriteFile) &&
-               WrapImport("kernel32.dll", "GetOverlappedResult", &CheckedGetOverlappedResult, &realGetOverlappedResult);
+               WrapImport("kernel32.dll", "GetOverlappedResult", &CheckedGetOverlappedResult,
+                          &realGetOverlappedResult) &&
+               WrapImport("kernel32.dll", "CloseHandle", &CheckedCloseHandle, &realCloseHandle);
     }();
     return installed;
 }

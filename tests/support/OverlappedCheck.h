@@ -1,7 +1,8 @@
 // Watches every overlapped call this test program makes to WaitCommEvent, ReadFile, WriteFile and
 // GetOverlappedResult, and notes each time a record, or the event in it, is given to a new
-// operation while an earlier one on it may still be pending. Windows writes each completion into
-// the record it was given and signals that record's event, so such sharing lets one operation's
+// operation while an earlier one on it may still be pending, and each file closed under an
+// operation still pending on it (which then completes into a record its owner may have freed). Windows writes each
+// completion into the record it was given and signals that record's event, so such sharing lets one operation's
 // completion pass for another's; Wine tolerates it, so only a check like this one can see it.
 #pragma once
 
@@ -16,7 +17,8 @@ struct Findings {
     std::string first;   // what the first few were
 };
 
-// Wraps this program's own imports of the four calls; true once they are wrapped. Idempotent.
+// Wraps this program's own imports of the four calls and CloseHandle; true once they are wrapped.
+// Idempotent.
 bool Install();
 // What was seen since the last call; forgets every record, so records that have gone out of scope
 // since are never read again. Call it once no operation the program started is pending.
