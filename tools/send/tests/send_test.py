@@ -3,7 +3,8 @@
 and behind a TCP port on loopback, on a pty of its own to read the line as it set it, and each bad
 input once with its exit code, its message and nothing sent.
 
-send_test.py SENDER SIMULATOR WORKDIR
+send_test.py SENDER SIMULATOR WORKDIR MODEM_LINES_DIR
+(MODEM_LINES_DIR: the modem-line library for ptys and its tool, to see DTR and RTS.)
 """
 import os
 import re
@@ -16,7 +17,7 @@ import sys
 import termios
 import time
 
-SENDER, SIMULATOR, WORK = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3])
+SENDER, SIMULATOR, WORK, MODEM_LINES = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3]), sys.argv[4]
 HOLD_PORT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../tests/bench/hold-port.py")
 
 # The device's command table: the documented name, the code, the frame on the wire.
@@ -192,6 +193,31 @@ def test_the_line_is_9600_8n1_without_flow_control_while_the_sender_holds_it(*_)
     os.close(master)
 
 
+def test_dtr_and_rts_are_on_while_the_sender_holds_the_line(*_):
+    # Linux gives ptys no modem lines: the preloaded library keeps them in a table, and the
+    # cable's far end reads the sender's DTR as DSR and DCD, its RTS as CTS.
+    state = os.path.join(WORK, "modem-lines")
+    tool = os.path.join(MODEM_LINES, "modem-lines")
+    near, far = cable("modem")
+    subprocess.run([tool, "wire", state, near, far], check=True)
+
+    def reads(end):
+        return subprocess.run([tool, "show", state, end], capture_output=True, text=True, check=True).stdout.split()
+
+    assert reads(far) == ["none"], reads(far)
+    far_end = os.open(far, os.O_RDWR | os.O_NOCTTY)
+    preload = dict(os.environ, QUORVEX_MODEM_LINES=state,
+                   LD_PRELOAD=os.path.join(MODEM_LINES, "$LIB", "libquorvex-modem-lines.so"))
+    sender = subprocess.Popen([SENDER, "--gap", "1000", near, "mute", "mute"], env=preload, stderr=subprocess.PIPE)
+    started.append(sender)
+    assert select.select([far_end], [], [], 10)[0], "no frame came"
+    os.read(far_end, 64)
+    assert reads(near) == ["DTR", "RTS"], f"the sender's end: {reads(near)}"
+    assert reads(far) == ["DSR", "CTS", "DCD"], f"the far end: {reads(far)}"
+    assert sender.wait(10) == 0, sender.stderr.read()
+    os.close(far_end)
+
+
 def test_through_a_serial_servers_tcp_port(*_):
     log = simulator("tcp", "--listen", "127.0.0.1:0")
     port = re.search(r"listening on tcp:127\.0\.0\.1:(\d+)", read(log)).group(1)
@@ -218,6 +244,7 @@ def main():
             test_each_bad_input_is_refused_alone_and_nothing_is_sent,
             test_every_command_by_name_and_by_code_reaches_the_device_whole_and_in_order,
             test_the_line_is_9600_8n1_without_flow_control_while_the_sender_holds_it,
+            test_dtr_and_rts_are_on_while_the_sender_holds_the_line,
             test_through_a_serial_servers_tcp_port,
             test_the_list_shows_each_commands_name_code_and_frame_on_its_line,
         ]
