@@ -19,7 +19,7 @@ std::size_t ColumnsOf(const std::string& text) {
     return columns;
 }
 
-std::string PadTo(std::string text, std::size_t columns) {
+std::string PadTo(const std::string& text, std::size_t columns) {
     const std::size_t used = ColumnsOf(text);
     return text + std::string(columns > used ? columns - used : 1, ' ');
 }
