@@ -73,8 +73,8 @@ TEST_CASE("each command's caption is its button's text in the resource script") 
     std::map<unsigned, std::string> captions;  // control id -> caption, from the dialog template
     {
         std::ifstream script(QUORVEX_REPO_ROOT "/res/Quorvex.rc");
-        const std::regex button(R"(PUSHBUTTON\s+"([^"]*)",\s * (IDC_\w +)) ");
-            std::smatch match;
+        const std::regex button(R"re(PUSHBUTTON\s+"([^"]*)",\s*(IDC_\w+))re");
+        std::smatch match;
         for (std::string line; std::getline(script, line);)
             if (std::regex_search(line, match, button) && ids.count(match[2]))
                 captions[ids[match[2]]] = match[1];
