@@ -82,6 +82,6 @@ TEST_CASE("each command's caption is its button's text in the resource script") 
     REQUIRE(captions.size() == 2 + kDeviceCommands.size());  // Search, Connect and the command buttons
     for (const DeviceCommand& command : kDeviceCommands) {
         CAPTURE(command.controlId);
-        CHECK(captions[command.controlId] == command.caption);
+        CHECK(captions[command.controlId] == std::string(command.caption));
     }
 }
