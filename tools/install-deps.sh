@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     cmake make python3 util-linux
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine64 wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
+    wine64 wine fonts-wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
 )
 # Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel

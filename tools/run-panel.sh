@@ -97,19 +97,21 @@ start_xvfb() {
 }
 
 # A prefix made once and kept: the simulator's line is a registered COM-port device there, as a
-# driver would leave it, so Search finds it; the CJK font is linked behind the dialog fonts, so the
-# Chinese captions show.
+# driver would leave it, so Search finds it; it has Marlett for the caption buttons, and the CJK
+# font is linked behind the dialog fonts, so the Chinese captions show. The mark holds the recipe's
+# number: raise it when the recipe changes, and kept prefixes are made again.
 prepare_prefix() {
+    local recipe=2
     "$root/tools/wine-prefix-check.sh" "$WINEPREFIX" || rm -f "$WINEPREFIX/.quorvex-demo"  # made again below
-    [ -f "$WINEPREFIX/.quorvex-demo" ] && return 0
+    [ "$(cat "$WINEPREFIX/.quorvex-demo" 2>/dev/null)" = "$recipe" ] && return 0
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
     echo "making the Wine prefix $WINEPREFIX (once)"
     wineboot -i >"$run/wineboot.log" 2>&1 </dev/null
     wine "$x64/demo_port.exe" "$port"
-    "$root/tools/link-cjk-font.sh"
+    "$root/tools/prefix-fonts.sh"
     wineserver -k
-    touch "$WINEPREFIX/.quorvex-demo"
+    echo "$recipe" >"$WINEPREFIX/.quorvex-demo"
 }
 
 # Makes the tty COM3 of the prefix. Search opens the device path, Connect the COM name: both lead

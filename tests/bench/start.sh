@@ -42,8 +42,9 @@ drop wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 
 if [ -n "${BENCH_WINDOWS_VERSION:-}" ]; then
     drop wine reg add 'HKCU\Software\Wine' /v Version /d "$BENCH_WINDOWS_VERSION" /f >/dev/null 2>&1
 fi
-# Chinese captions need a CJK font linked behind the dialog fonts; the link counts from the next server.
-drop "$here/../../tools/link-cjk-font.sh"
+# Marlett for the caption buttons, and a CJK font linked behind the dialog fonts for Chinese
+# captions; both count from the next server.
+drop "$here/../../tools/prefix-fonts.sh"
 wineserver -k || true
 drop wineserver -p >/dev/null 2>&1 </dev/null
 drop wine reg query 'HKCU\Software\Wine\X11 Driver' >/dev/null 2>&1

@@ -105,6 +105,12 @@ void PanelProcess::Click(int id) const {
 
 void PanelProcess::ClickAsync(int id) const { ::PostMessageW(Control(id), BM_CLICK, 0, 0); }
 
+void PanelProcess::PressKey(int id, WPARAM key) const {
+    ::SendMessageW(window_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Control(id)), TRUE);
+    ::PostMessageW(Control(id), WM_KEYDOWN, key, 1);
+    ::PostMessageW(Control(id), WM_KEYUP, key, 0xC0000001);
+}
+
 std::wstring PanelProcess::Text(int id) const {
     wchar_t text[256] = {};
     ::GetWindowTextW(Control(id), text, 256);

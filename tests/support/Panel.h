@@ -36,6 +36,8 @@ public:
     void Click(int id) const;
     // Posts the click and returns at once: for presses that open a modal message box.
     void ClickAsync(int id) const;
+    // Gives the control the focus and posts a key press to it, as typing it would.
+    void PressKey(int id, WPARAM key) const;
     std::wstring Text(int id) const;
     bool Enabled(int id) const { return ::IsWindowEnabled(Control(id)) != FALSE; }
     std::vector<std::wstring> PortListEntries() const;

@@ -39,8 +39,8 @@ Bytes PeerPort::Read(size_t count, DWORD timeoutMs) const {
         PumpMessages();  // an engine on this thread's windows reports to them synchronously
         BYTE buffer[256];
         DWORD got = 0;
-        const DWORD want = static_cast<DWORD>(count - received.size() < sizeof(buffer) ? count - received.size()
-                                                                                        : sizeof(buffer));
+        const DWORD want =
+            static_cast<DWORD>(count - received.size() < sizeof(buffer) ? count - received.size() : sizeof(buffer));
         if (!::ReadFile(handle_, buffer, want, &got, nullptr))
             break;
         received.insert(received.end(), buffer, buffer + got);
@@ -66,6 +66,11 @@ Bytes PeerPort::ReadUntilQuiet(DWORD quietMs) const {
 }
 
 void PeerPort::Discard() const { ::PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT); }
+
+DWORD PeerPort::ModemStatus() const {
+    DWORD status = 0;
+    return ::GetCommModemStatus(handle_, &status) ? status : 0;
+}
 
 Bytes Frame(const char* code) { return Bytes{'G', static_cast<BYTE>(code[0]), static_cast<BYTE>(code[1]), 'g', '\n'}; }
 

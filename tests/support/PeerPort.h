@@ -24,6 +24,9 @@ public:
     // Everything that arrives within the quiet time after the last byte.
     Bytes ReadUntilQuiet(DWORD quietMs) const;
     void Discard() const;
+    // The modem-status lines this end reads (MS_DSR_ON, MS_CTS_ON, MS_RLSD_ON): on a null-modem
+    // cable, the other end's DTR (as DSR and DCD) and RTS (as CTS). 0 if they cannot be read.
+    DWORD ModemStatus() const;
 
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;

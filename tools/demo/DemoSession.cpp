@@ -13,6 +13,8 @@
 #include "Panel.h"
 #include "PaintedPicture.h"
 #include "Wait.h"
+#include "framework/Dc.h"
+#include "framework/Gdi.h"
 #include "tools/menu_demo/ScreenShot.h"
 #include "res/resource.h"
 #include "ui/DeviceCommands.h"
@@ -45,6 +47,24 @@ public:
         : panel_(exe), logPath_(std::move(logPath)), output_(std::move(outputFolder)) {}
 
     bool Started() const { return panel_.Window() != nullptr; }
+
+    // Wine draws the caption buttons as Marlett's letters: where the prefix lacks that font,
+    // another one stands in and every picture's close box shows an "r".
+    static bool MarlettInstalled() {
+        LOGFONTW wanted{};
+        wanted.lfHeight = -13;
+        wanted.lfCharSet = SYMBOL_CHARSET;
+        lstrcpyW(wanted.lfFaceName, L"Marlett");
+        CFont font;
+        font.CreateFontIndirect(&wanted);
+        CClientDC screen(nullptr);
+        SelectedObject selected(screen, font);
+        wchar_t face[LF_FACESIZE] = {};
+        ::GetTextFaceW(screen.m_hDC, LF_FACESIZE, face);
+        return lstrcmpW(face, L"Marlett") == 0 ||
+               Fail("the prefix has no Marlett font, so the close boxes would show an \"r\" (found " + Narrow(face) +
+                    ")");
+    }
 
     bool Connect(const std::wstring& port) {
         panel_.Click(IDC_SEARCH);
@@ -191,7 +211,7 @@ constexpr const char* kLayoutsAndAudio[] = {
 };
 
 bool Run(Session& session, const std::wstring& port) {
-    if (!session.Started() || !session.Connect(port))
+    if (!Session::MarlettInstalled() || !session.Started() || !session.Connect(port))
         return false;
     for (const char* meaning : kLayoutsAndAudio)
         if (!session.Press(meaning))

@@ -1,0 +1,84 @@
+// Closing the shipped program while it is connected: on a line with modem lines the worker holds a
+// line-event wait for as long as the line is quiet, and the exit must still be prompt and clean.
+// Runs alone: it measures.
+#include "Wait.h"
+#include "doctest.h"
+#include "helpers/ConnectedPanel.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr int kRunsPerWay = 10;  // the crash this guards against came in 3 of 7 runs
+constexpr double kExitMs = 50;
+
+double MsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, frequency;
+    ::QueryPerformanceCounter(&now);
+    ::QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct Exit {
+    bool ended = false;
+    DWORD code = 0;
+    double ms = 0;
+};
+
+// Connects a fresh panel on COM3, lets it sit on the quiet line, closes it the given way and times
+// the exit.
+template <class Close>
+Exit ConnectIdleAndClose(Close close) {
+    ConnectedPanel bench;
+    REQUIRE(bench.panel.Window() != nullptr);
+    bench.Connect();
+    bench.panel.Click(1018);  // one frame out, so the worker has come round to its line-event wait
+    REQUIRE(bench.peer.Read(5, 3000).size() == 5);
+    LARGE_INTEGER start;
+    ::QueryPerformanceCounter(&start);
+    close(bench.panel);
+    Exit exit;
+    exit.ended = bench.panel.WaitForExit(5000, &exit.code);
+    exit.ms = MsSince(start);
+    return exit;
+}
+
+}  // namespace
+
+TEST_CASE("connected and idle, the program exits with code 0 within 50 ms, every time") {
+    struct Way {
+        const char* name;
+        void (*close)(const PanelProcess&);
+    };
+    const Way ways[] = {
+        {"Escape", [](const PanelProcess& panel) { panel.PressKey(1000, VK_ESCAPE); }},
+        {"the close box",
+         [](const PanelProcess& panel) { ::PostMessageW(panel.Window(), WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const Way& way : ways) {
+        CAPTURE(way.name);
+        double slowest = 0;
+        for (int run = 0; run < kRunsPerWay; ++run) {
+            CAPTURE(run);
+            const Exit exit = ConnectIdleAndClose(way.close);
+            REQUIRE(exit.ended);
+            CHECK(exit.code == 0);
+            CHECK(exit.ms <= kExitMs);
+            slowest = std::max(slowest, exit.ms);
+        }
+        MESSAGE(way.name << ": slowest exit of " << kRunsPerWay << " in " << slowest << " ms");
+    }
+}
+
+TEST_CASE("closing the window while the device streams ends the process promptly") {
+    ConnectedPanel bench;
+    REQUIRE(bench.panel.Window() != nullptr);
+    bench.Connect();
+    for (int chunk = 0; chunk < 16; ++chunk)
+        REQUIRE(bench.peer.Write(Bytes(1024, 'x')));
+    ::PostMessageW(bench.panel.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    DWORD code = 1;
+    CHECK(bench.panel.WaitForExit(5000, &code));
+    CHECK(code == 0);
+}
