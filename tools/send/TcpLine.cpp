@@ -8,6 +8,22 @@
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/sockios.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/ioctl.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
 using Socket = SOCKET;
 constexpr Socket kNoSocket = INVALID_SOCKET;
 int LastSocketError() { return ::WSAGetLastError(); }
@@ -22,17 +38,6 @@ constexpr int kRefusedError = WSAECONNREFUSED;
 // the process ends at once.
 bool WaitUntilTaken(Socket, int) { return true; }
 #else
-#include <cerrno>
-#include <fcntl.h>
-#include <linux/sockios.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/ioctl.h>
-#include <sys/select.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 using Socket = int;
 constexpr Socket kNoSocket = -1;
 int LastSocketError() { return errno; }
@@ -57,8 +62,6 @@ bool WaitUntilTaken(Socket s, int timeoutMs) {
     }
 }
 #endif
-
-namespace {
 
 // A serial server on the network answers within milliseconds; one that has not after this is not
 // going to, and a script must not hang on it.
