@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Each exe may import only Windows system DLLs (the runtimes are linked in statically), and the
 # 32-bit one nothing that Windows XP lacks.
-# Usage: check-imports.sh X64_EXE X86_EXE
+# Usage: check-imports.sh X64_EXE X86_EXE [X64_EXE X86_EXE...]
 set -uo pipefail
-system_dlls='^(kernel32|user32|gdi32|comctl32|advapi32|setupapi|shell32|msvcrt|ole32|oleaut32)\.dll$'
+system_dlls='^(kernel32|user32|gdi32|comctl32|advapi32|setupapi|shell32|msvcrt|ole32|oleaut32|ws2_32)\.dll$'
 newer_than_xp='^(GetTickCount64|CancelIoEx|.*SRWLock.*|.*ConditionVariable.*|InitOnce.*|Fls(Alloc|Free|GetValue|SetValue)|SetProcessDPIAware|RegisterApplicationRestart|GetFileInformationByHandleEx|CreateSymbolicLink[AW]|GetLocaleInfoEx|LCMapStringEx|CompareStringEx)$'
 status=0
 
@@ -31,6 +31,9 @@ check() {  # check OBJDUMP EXE XP
     echo "$exe: $(echo "$dlls" | tr '\n' ' ')"
 }
 
-check x86_64-w64-mingw32-objdump "$1" any
-check i686-w64-mingw32-objdump "$2" xp
+while [ $# -ge 2 ]; do
+    check x86_64-w64-mingw32-objdump "$1" any
+    check i686-w64-mingw32-objdump "$2" xp
+    shift 2
+done
 exit $status

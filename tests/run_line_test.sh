@@ -3,7 +3,8 @@
 # `make run LINE=...` end to end, in DIR (a run dir of its own, never the user's build/run):
 # a pty stands in for the USB serial adapter with the simulator on its far end, the panel opens on
 # a private Xvfb display, run_line_driver.exe plays the user (Search, COM3, Connect, one button,
-# close). Then each bad line once: refused with its message, nothing started.
+# close). The same with LINE=tcp:127.0.0.1:PORT, the simulator behind that port. Then each bad
+# line once: refused with its message, nothing started.
 set -euo pipefail
 dir=$(realpath -m "$1")
 x64=$(realpath "$2")
@@ -69,24 +70,38 @@ pids+=($!)
 wait_for 10 grep -q listening "$dir/simulator.log" || fail "the simulator did not start"
 
 export QUORVEX_RUN_DIR="$run" QUORVEX_X64_BUILD="$x64" QUORVEX_NATIVE_BUILD=/nonexistent
-DISPLAY=$display "$run_panel" "$line" >"$dir/run.out" 2>&1 &
-run_pid=$!
-pids+=("$run_pid")
-wait_for 120 grep -q "Close the control panel to end" "$dir/run.out" || fail "the panel did not start: $(cat "$dir/run.out")"
-status=0
-DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=-all wine "$driver" COM3 "$control" \
-    "$(windows_path "$dir/simulator.log")" "$frame" </dev/null || status=$?
-[ "$status" -eq 0 ] || fail "driving the panel failed (status $status)"
-wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || fail "run-panel.sh did not end with the panel"
-status=0
-wait "$run_pid" || status=$?
-[ "$status" -eq 0 ] || fail "run-panel.sh ended with status $status: $(cat "$dir/run.out")"
-grep -q "\[$frame\]" "$dir/simulator.log" || fail "the simulator did not get the frame"
-if [ -e "$run/cable" ] || [ -e "$run/simulator.log" ]; then
-    fail "run-panel.sh laid a cable or ran a simulator of its own"
-fi
-wait_for 5 test -z "$(prefix_processes)" || fail "left running: $(prefix_processes | tr '\n' ' ')"
-echo "the panel on $line (COM3): Search, Connect, frame [$frame] at the simulator, nothing left running"
+
+# panel_on LINE SIMULATOR_LOG: run-panel.sh with LINE, the driver plays the user, the frame must
+# reach the simulator and everything the run started must end with it.
+panel_on() {
+    local line=$1 log=$2 out="$dir/run-$3.out" status=0
+    DISPLAY=$display "$run_panel" "$line" >"$out" 2>&1 &
+    run_pid=$!
+    pids+=("$run_pid")
+    wait_for 120 grep -q "Close the control panel to end" "$out" || fail "the panel did not start: $(cat "$out")"
+    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=-all wine "$driver" COM3 "$control" \
+        "$(windows_path "$log")" "$frame" </dev/null || status=$?
+    [ "$status" -eq 0 ] || fail "driving the panel on $line failed (status $status)"
+    wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || fail "run-panel.sh did not end with the panel"
+    wait "$run_pid" || status=$?
+    [ "$status" -eq 0 ] || fail "run-panel.sh ended with status $status: $(cat "$out")"
+    grep -q "\[$frame\]" "$log" || fail "the simulator did not get the frame"
+    if [ -e "$run/cable" ] || [ -e "$run/simulator.log" ]; then
+        fail "run-panel.sh laid a cable or ran a simulator of its own"
+    fi
+    wait_for 5 test -z "$(prefix_processes)" || fail "left running: $(prefix_processes | tr '\n' ' ')"
+    echo "the panel on $line (COM3): Search, Connect, frame [$frame] at the simulator, nothing left running"
+}
+panel_on "$line" "$dir/simulator.log" tty
+
+# The same through a serial server: the simulator behind a TCP port on loopback. When the run
+# ends, its bridge hangs up.
+"$simulator" --log "$dir/tcp-simulator.log" --listen 127.0.0.1:0 >/dev/null 2>&1 </dev/null &
+pids+=($!)
+wait_for 10 grep -qs listening "$dir/tcp-simulator.log" || fail "the simulator did not listen"
+port=$(sed -n -E 's/.*listening on tcp:127\.0\.0\.1:([0-9]+).*/\1/p' "$dir/tcp-simulator.log")
+panel_on "tcp:127.0.0.1:$port" "$dir/tcp-simulator.log" tcp
+wait_for 5 grep -q " left" "$dir/tcp-simulator.log" || fail "the bridge to tcp:127.0.0.1:$port was left running"
 
 # Bad lines, with a display unless the missing display is the point.
 rm -rf "$run"
@@ -103,4 +118,17 @@ else
     chmod 000 "$locked"
     refused "no permission" "dialout group" DISPLAY="$display" "$run_panel" "$locked"
 fi
+# Any process whose command line names the port, such as the bridge run-panel.sh starts (the
+# pattern's backslashes keep grep from finding itself).
+port_processes() { grep -lzE "tcp:127\.0\.0\.1:$1\b" /proc/[0-9]*/cmdline 2>/dev/null | cut -d/ -f3; }
+coproc ports { "$(dirname "$0")/bench/dead-ports.py"; }
+pids+=("$ports_PID")
+read -r refusing silent <&"${ports[0]}"
+for server in "refusing refused the connection" "silent did not answer"; do
+    read -r which message <<<"$server"
+    began=$SECONDS
+    refused "a $which server" "$message" DISPLAY="$display" "$run_panel" "tcp:127.0.0.1:${!which}"
+    [ $((SECONDS - began)) -le 6 ] || fail "a $which server: refused only after $((SECONDS - began)) s"
+    [ -z "$(port_processes "${!which}")" ] || fail "a $which server: the bridge was left running"
+done
 echo "bad lines refused, nothing started"

@@ -6,6 +6,7 @@
 # scripted session, leaving screenshots and the simulator's log in build/run/.
 #   run-panel.sh [LINE]   with a tty (`make run LINE=/dev/ttyUSB0`), that line is COM3 instead:
 #                         no simulator, and the panel opens on the user's display for them to drive.
+#                         LINE=tcp:HOST:PORT is a serial server's raw TCP port, bridged to a pty.
 # Everything started here is ended by its PID, or with the prefix's wineserver, on the way out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -36,17 +37,44 @@ check_line() {
             *) refuse "$line cannot be opened as a serial line: ${why#stty: }" ;;
         esac
     }
+    need_display
+}
+
+need_display() {
     have_display ||
         refuse "no display. With LINE the panel drives a real multiviewer, so a person drives the panel: run it in a desktop session (DISPLAY set). The scripted session plays only against the simulator (make run without LINE)."
 }
 
+# A serial server's TCP port: socat connects first and only then makes the pty, so a server that
+# refuses or does not answer is refused before anything else starts. The pty is then the line.
+bridge_tcp_line() {
+    need_display
+    bridge=$(mktemp -d)
+    socat "tcp:${line#tcp:},connect-timeout=$connect_seconds" pty,raw,echo=0,link="$bridge/line" \
+        >"$bridge/socat.log" 2>&1 </dev/null &
+    pids+=($!)
+    wait_for $((connect_seconds + 2)) bash -c "test -e '$bridge/line' || ! kill -0 $! 2>/dev/null"
+    if [ ! -e "$bridge/line" ]; then
+        case "$(cat "$bridge/socat.log")" in
+            *refused*) refuse "$line refused the connection: is it the serial server's TCP port, and is no other client connected?" ;;
+            *"timed out"*) refuse "$line did not answer within $connect_seconds seconds: is the serial server on and reachable?" ;;
+            *) refuse "cannot connect to $line: $(sed -n 's/.* E //p' "$bridge/socat.log" | head -n1)" ;;
+        esac
+    fi
+    echo "$line is bridged to $(readlink -f "$bridge/line")"
+    line=$(readlink -f "$bridge/line")
+}
+
 export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+connect_seconds=3
 pids=()
+bridge=""
 cleanup() {
     wineserver -k 2>/dev/null || true
     local pid
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    [ -z "$bridge" ] || rm -rf "$bridge"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -159,7 +187,7 @@ run_on_line() {
 }
 
 if [ -n "$line" ]; then
-    check_line
+    if [[ $line == tcp:* ]]; then bridge_tcp_line; else check_line; fi
     mkdir -p "$run"
     null_modem_env "$run/modem-lines"
     prepare_prefix

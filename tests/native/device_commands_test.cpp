@@ -3,7 +3,11 @@
 
 #include "ui/DeviceCommands.h"
 
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -52,4 +56,32 @@ TEST_CASE("each row is found by its button and by its code, and nothing else is"
     CHECK(FindCommandByCode('D', 'E') != FindCommandByCode('E', 'D'));
     CHECK(FindCommandByCode('e', 'f') == nullptr);
     CHECK(FindCommandByCode('\0', '\0') == nullptr);
+}
+
+// The table keeps each button's caption for tools that show the commands without the dialog; the
+// dialog takes its captions from the resource script, so the two must say the same.
+TEST_CASE("each command's caption is its button's text in the resource script") {
+    std::map<std::string, unsigned> ids;  // IDC_ name -> control id, from resource.h
+    {
+        std::ifstream header(QUORVEX_REPO_ROOT "/res/resource.h");
+        const std::regex define(R"(#define\s+(IDC_\w+)\s+(\d+))");
+        std::smatch match;
+        for (std::string line; std::getline(header, line);)
+            if (std::regex_search(line, match, define))
+                ids[match[1]] = static_cast<unsigned>(std::stoul(match[2]));
+    }
+    std::map<unsigned, std::string> captions;  // control id -> caption, from the dialog template
+    {
+        std::ifstream script(QUORVEX_REPO_ROOT "/res/Quorvex.rc");
+        const std::regex button(R"re(PUSHBUTTON\s+"([^"]*)",\s*(IDC_\w+))re");
+        std::smatch match;
+        for (std::string line; std::getline(script, line);)
+            if (std::regex_search(line, match, button) && ids.count(match[2]))
+                captions[ids[match[2]]] = match[1];
+    }
+    REQUIRE(captions.size() == 2 + kDeviceCommands.size());  // Search, Connect and the command buttons
+    for (const DeviceCommand& command : kDeviceCommands) {
+        CAPTURE(command.controlId);
+        CHECK(captions[command.controlId] == std::string(command.caption));
+    }
 }

@@ -4,7 +4,10 @@
 
 const char kUsage[] =
     "usage: quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE\n"
+    "       quorvex-simulator [options] --listen HOST:PORT\n"
     "  LINE          the tty or pty of the multiviewer's end of the cable (9600 8N1)\n"
+    "  --listen HOST:PORT  instead, the device behind a serial server: its raw TCP port, one\n"
+    "                client at a time (port 0: any free port, named in the log)\n"
     "  --log FILE    also write everything to FILE\n"
     "  --reply HEX   send these bytes back after every command frame, e.g. --reply '4F 4B 0A'\n"
     "  --send HEX    send these bytes once, as soon as the line is open\n"
@@ -31,10 +34,13 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
         const bool hasValue = i + 1 < arguments.size();
         if (argument == "--no-picture") {
             options.pictures = false;
-        } else if ((argument == "--log" || argument == "--reply" || argument == "--send") && !hasValue) {
+        } else if ((argument == "--log" || argument == "--reply" || argument == "--send" || argument == "--listen") &&
+                   !hasValue) {
             options.error = argument + " needs a value";
         } else if (argument == "--log") {
             options.logPath = arguments[++i];
+        } else if (argument == "--listen") {
+            options.listen = arguments[++i];
         } else if (argument == "--reply") {
             TakeHex(argument, arguments[++i], &options.reply, &options);
         } else if (argument == "--send") {
@@ -47,7 +53,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
         if (!options.error.empty())
             return options;
     }
-    if (options.line.empty())
-        options.error = "which line? give the tty or pty path";
+    if (options.line.empty() == options.listen.empty())
+        options.error = "which line? give the tty or pty path, or --listen HOST:PORT (not both)";
     return options;
 }

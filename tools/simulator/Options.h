@@ -1,5 +1,5 @@
 // The simulator's command line:
-//   quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE
+//   quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE | --listen HOST:PORT
 #pragma once
 
 #include <cstdint>
@@ -8,9 +8,10 @@
 
 struct Options {
     std::string line;                    // tty or pty path
+    std::string listen;                  // or HOST:PORT, to play the device behind a serial server
     std::string logPath;                 // empty: terminal only
     std::vector<std::uint8_t> reply;     // sent back after every command frame
-    std::vector<std::uint8_t> greeting;  // sent once when the line is open
+    std::vector<std::uint8_t> greeting;  // sent once when the line is open, or to each TCP client
     bool pictures = true;
     std::string error;  // set when the command line cannot be used
 };

@@ -7,7 +7,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-SerialLine::SerialLine(const std::string& path) {
+SerialLine::SerialLine(const std::string& path) : path_(path) {
     // No controlling terminal: the simulator must not be hung up or signalled by its line.
     fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) {

@@ -2,28 +2,22 @@
 // when the object goes.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
+#include "Line.h"
 
-class SerialLine {
+class SerialLine : public Line {
 public:
-    // Check Error() afterwards: empty when the line is open and set up.
     explicit SerialLine(const std::string& path);
-    ~SerialLine();
+    ~SerialLine() override;
     SerialLine(const SerialLine&) = delete;
     SerialLine& operator=(const SerialLine&) = delete;
 
-    const std::string& Error() const { return error_; }
-    enum class ReadResult { Data, Quiet, Interrupted, Failed };
-    // Waits up to timeoutMs for bytes; appends what came to *bytes.
-    ReadResult Read(int timeoutMs, std::vector<std::uint8_t>* bytes);
-    bool Write(const std::vector<std::uint8_t>& bytes);
+    std::string Describe() const override { return path_ + " at 9600 8N1"; }
+    ReadResult Read(int timeoutMs, std::vector<std::uint8_t>* bytes) override;
+    bool Write(const std::vector<std::uint8_t>& bytes) override;
 
 private:
     bool Configure();
 
+    std::string path_;
     int fd_ = -1;
-    std::string error_;
 };

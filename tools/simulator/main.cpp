@@ -1,11 +1,14 @@
-// quorvex-simulator: a Quorvex multiviewer on the far end of a serial line, for trying the control
-// panel without the device. Ends on SIGINT or SIGTERM, or when the line goes away.
+// quorvex-simulator: a Quorvex multiviewer on the far end of a serial line, or behind a serial
+// server's TCP port, for trying the control panel without the device. Ends on SIGINT or SIGTERM,
+// or when the serial line goes away.
 #include <csignal>
 #include <iostream>
+#include <memory>
 
 #include "FrameSplitter.h"
 #include "Log.h"
 #include "Multiviewer.h"
+#include "NetworkLine.h"
 #include "Options.h"
 #include "SerialLine.h"
 
@@ -28,16 +31,18 @@ void CatchStopSignals() {
 constexpr int kQuietMs = 200;
 constexpr int kIdleWaitMs = 1000;
 
-int Serve(SerialLine& line, Multiviewer& device) {
+int Serve(Line& line, Multiviewer& device, const std::vector<std::uint8_t>& greeting) {
     FrameSplitter splitter;
     while (!stopRequested) {
         std::vector<std::uint8_t> bytes;
         const auto result = line.Read(splitter.HasPending() ? kQuietMs : kIdleWaitMs, &bytes);
-        if (result == SerialLine::ReadResult::Failed)
+        if (result == Line::ReadResult::Failed)
             break;
-        const auto events = result == SerialLine::ReadResult::Data    ? splitter.Feed(bytes.data(), bytes.size())
-                            : result == SerialLine::ReadResult::Quiet ? splitter.Flush()
-                                                                      : std::vector<LineEvent>{};
+        if (result == Line::ReadResult::Connected && !greeting.empty())
+            device.Send(greeting);
+        const auto events = result == Line::ReadResult::Data    ? splitter.Feed(bytes.data(), bytes.size())
+                            : result == Line::ReadResult::Quiet ? splitter.Flush()
+                                                                : std::vector<LineEvent>{};
         for (const LineEvent& event : events)
             device.Receive(event);
     }
@@ -60,18 +65,23 @@ int main(int argc, char** argv) {
         std::cerr << "quorvex-simulator: cannot write " << options.logPath << "\n";
         return 2;
     }
-    SerialLine line(options.line);
-    if (!line.Error().empty()) {
-        std::cerr << "quorvex-simulator: " << line.Error() << "\n";
+    std::unique_ptr<Line> line;
+    if (options.listen.empty())
+        line = std::make_unique<SerialLine>(options.line);
+    else
+        line = std::make_unique<NetworkLine>(options.listen, log);
+    if (!line->Error().empty()) {
+        std::cerr << "quorvex-simulator: " << line->Error() << "\n";
         return 1;
     }
     Multiviewer device(log, options.pictures, options.reply,
-                       [&line](const std::vector<std::uint8_t>& bytes) { return line.Write(bytes); });
-    log.Line("multiviewer listening on " + options.line + " at 9600 8N1");
+                       [&line](const std::vector<std::uint8_t>& bytes) { return line->Write(bytes); });
+    log.Line("multiviewer listening on " + line->Describe());
     device.ShowScreen();
-    if (!options.greeting.empty())
+    // A serial line is connected from the start; a TCP client is greeted when it comes.
+    if (!options.greeting.empty() && options.listen.empty())
         device.Send(options.greeting);
-    const int status = Serve(line, device);
+    const int status = Serve(*line, device, options.greeting);
     log.Line(status == 0 ? "stopped" : "the line is gone: stopped");
     return status;
 }

@@ -23,6 +23,7 @@ TEST_CASE("the command line gives the line, the log and the bytes to send") {
     CHECK(options.greeting == std::vector<std::uint8_t>{0x00});
     CHECK(options.pictures);
     CHECK_FALSE(ParseOptions({"--no-picture", "/dev/ttyS0"}).pictures);
+    CHECK(ParseOptions({"--listen", "127.0.0.1:7000"}).listen == "127.0.0.1:7000");
 
     SUBCASE("what cannot be used is refused with a reason") {
         CHECK_FALSE(ParseOptions({}).error.empty());
@@ -30,5 +31,6 @@ TEST_CASE("the command line gives the line, the log and the bytes to send") {
         CHECK_FALSE(ParseOptions({"/dev/ttyS0", "--log"}).error.empty());
         CHECK_FALSE(ParseOptions({"--bogus", "/dev/ttyS0"}).error.empty());
         CHECK_FALSE(ParseOptions({"/dev/ttyS0", "/dev/ttyS1"}).error.empty());
+        CHECK_FALSE(ParseOptions({"--listen", "127.0.0.1:7000", "/dev/ttyS0"}).error.empty());
     }
 }

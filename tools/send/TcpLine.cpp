@@ -1,0 +1,191 @@
+// A serial server's raw TCP port: the bytes go as they stand, with no telnet negotiation.
+#include "Line.h"
+
+#include <chrono>
+
+#include "Platform.h"
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/sockios.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/ioctl.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+#ifdef _WIN32
+using Socket = SOCKET;
+constexpr Socket kNoSocket = INVALID_SOCKET;
+int LastSocketError() { return ::WSAGetLastError(); }
+void CloseSocket(Socket s) { ::closesocket(s); }
+bool SetBlocking(Socket s, bool blocking) {
+    u_long nonBlocking = blocking ? 0 : 1;
+    return ::ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
+}
+bool ConnectPending(int error) { return error == WSAEWOULDBLOCK; }
+constexpr int kRefusedError = WSAECONNREFUSED;
+// On Windows the send completing is the mark: the stack owns the bytes and sends them even if
+// the process ends at once.
+bool WaitUntilTaken(Socket, int) { return true; }
+#else
+using Socket = int;
+constexpr Socket kNoSocket = -1;
+int LastSocketError() { return errno; }
+void CloseSocket(Socket s) { ::close(s); }
+bool SetBlocking(Socket s, bool blocking) {
+    const int flags = ::fcntl(s, F_GETFL);
+    return flags >= 0 && ::fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
+}
+bool ConnectPending(int error) { return error == EINPROGRESS; }
+constexpr int kRefusedError = ECONNREFUSED;
+// Until the server has acknowledged every byte: nothing is left in the send queue.
+bool WaitUntilTaken(Socket s, int timeoutMs) {
+    for (int waited = 0;; ++waited) {
+        int unacknowledged = 0;
+        if (::ioctl(s, SIOCOUTQ, &unacknowledged) != 0)
+            return false;
+        if (unacknowledged == 0)
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        PauseMs(1);
+    }
+}
+#endif
+
+// A serial server on the network answers within milliseconds; one that has not after this is not
+// going to, and a script must not hang on it.
+constexpr int kAnswerTimeoutMs = 3000;
+
+class SocketLibrary {
+public:
+#ifdef _WIN32
+    SocketLibrary() {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+    }
+    ~SocketLibrary() { ::WSACleanup(); }
+#endif
+};
+
+class TcpLine : public Line {
+public:
+    TcpLine(Socket socket, std::string name) : socket_(socket), name_(std::move(name)) {}
+    ~TcpLine() override { CloseSocket(socket_); }
+    TcpLine(const TcpLine&) = delete;
+    TcpLine& operator=(const TcpLine&) = delete;
+
+    bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
+        for (std::size_t done = 0; done < size;) {
+            const auto put =
+                ::send(socket_, reinterpret_cast<const char*>(bytes + done), static_cast<int>(size - done), 0);
+            if (put <= 0)
+                return Fail("sending to " + name_ + " failed: " + ErrorText(LastSocketError()), failure);
+            done += static_cast<std::size_t>(put);
+        }
+        if (!WaitUntilTaken(socket_, kAnswerTimeoutMs))
+            return Fail(name_ + " did not take the bytes", failure);
+        return true;
+    }
+
+private:
+    static bool Fail(const std::string& message, Failure* failure) {
+        *failure = {kSendFailed, message};
+        return false;
+    }
+
+    SocketLibrary library_;
+    Socket socket_;
+    std::string name_;
+};
+
+// 0 once connected, or the error; the timeout shows as the pending error.
+int ConnectWithin(Socket s, const addrinfo& address, int timeoutMs) {
+    if (!SetBlocking(s, false))
+        return LastSocketError();
+    if (::connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
+        const int error = LastSocketError();
+        if (!ConnectPending(error))
+            return error;
+        fd_set writable, failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+        const int ready = ::select(static_cast<int>(s) + 1, nullptr, &writable, &failed, &timeout);
+        if (ready <= 0)
+            return error;
+        int result = 0;
+        socklen_t length = sizeof result;
+        if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&result), &length) != 0)
+            return LastSocketError();
+        if (result != 0)
+            return result;
+    }
+    // Each frame leaves at once, not gathered with the next one.
+    const int noDelay = 1;
+    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
+    return SetBlocking(s, true) ? 0 : LastSocketError();
+}
+
+}  // namespace
+
+std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& port, Failure* failure) {
+    const std::string name = "tcp:" + host + ":" + port;
+    [[maybe_unused]] const SocketLibrary library;  // Windows sockets from here on
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* addresses = nullptr;
+    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &addresses) != 0) {
+        *failure = {kNoSuchLine, name + ": there is no host " + host};
+        return nullptr;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    bool refused = false;
+    std::string lastError;
+    std::unique_ptr<Line> line;
+    for (const addrinfo* address = addresses; address && !line; address = address->ai_next) {
+        const auto spent =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        const int left = kAnswerTimeoutMs - static_cast<int>(spent.count());
+        if (left <= 0)
+            break;
+        const Socket s = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
+        if (s == kNoSocket)
+            continue;
+        const int error = ConnectWithin(s, *address, left);
+        if (error == 0) {
+            line = std::make_unique<TcpLine>(s, name);
+            break;
+        }
+        CloseSocket(s);
+        refused = refused || error == kRefusedError;
+        if (!ConnectPending(error))
+            lastError = ErrorText(error);
+    }
+    ::freeaddrinfo(addresses);
+    if (line)
+        return line;
+    if (refused)
+        *failure = {
+            kRefused,
+            name + " refused the connection: is it the serial server's TCP port, and is no other client connected?"};
+    else if (lastError.empty())
+        *failure = {kNoAnswer, name + " did not answer within " + std::to_string(kAnswerTimeoutMs / 1000) +
+                                   " seconds: is the serial server on and reachable?"};
+    else
+        *failure = {kNoAnswer, "cannot reach " + name + ": " + lastError};
+    return nullptr;
+}
