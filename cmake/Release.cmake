@@ -1,0 +1,33 @@
+# What makes a shipped exe: the version resource, stripped with its symbols in a file beside it,
+# and the same bytes from the same commit in any folder.
+
+# The version texts of the About box, the main window's caption and the version resource, made
+# from the project's version and copyright; the resource scripts include the header.
+math(EXPR QUORVEX_VERSION_SHORT "${PROJECT_VERSION_MAJOR} * 100 + ${PROJECT_VERSION_MINOR}")
+string(REGEX REPLACE "^([0-9]+)([0-9][0-9])$" "\\1.\\2" QUORVEX_CAPTION_VERSION "${QUORVEX_VERSION_SHORT}")
+set(QUORVEX_VERSION_DIR ${CMAKE_BINARY_DIR}/version)
+configure_file(${CMAKE_SOURCE_DIR}/res/QuorvexVersion.h.in ${QUORVEX_VERSION_DIR}/QuorvexVersion.h @ONLY)
+include_directories(${QUORVEX_VERSION_DIR})
+
+# No build path in any object, symbol file or exe: the build folder is mapped first, so that the
+# source folder, which may hold it, does not take its part.
+add_compile_options(-ffile-prefix-map=${CMAKE_BINARY_DIR}=build -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+# No time stamp in the PE header, so its checksum depends on the contents alone.
+add_link_options(-Wl,--no-insert-timestamp)
+
+# quorvex_shipped_exe(TARGET DESCRIPTION): gives a shipped exe its version resource and, after each
+# link, moves its symbols to TARGET.exe.debug beside it, leaving the exe stripped with a link to them.
+# objcopy and strip stamp the PE header with the time unless SOURCE_DATE_EPOCH says otherwise.
+function(quorvex_shipped_exe target description)
+  set(QUORVEX_FILE_DESCRIPTION "${description}")
+  set(QUORVEX_INTERNAL_NAME "${target}")
+  set(QUORVEX_ORIGINAL_FILENAME "${target}.exe")
+  set(rc ${QUORVEX_VERSION_DIR}/${target}_version.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/res/VersionInfo.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  add_custom_command(TARGET ${target} POST_BUILD WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> $<TARGET_FILE_NAME:${target}>.debug
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
+    COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY} --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug $<TARGET_FILE_NAME:${target}>
+    VERBATIM)
+endfunction()
