@@ -31,6 +31,12 @@ wine-tests-x86:
 bench: build
 	tools/bench/run.sh $(BUILD)/x64 $(BUILD)/x86
 
+# The release users download: dist/quorvex-VERSION-windows.zip, its sum beside it, and the symbols
+# of its exes for crash analysis.
+.PHONY: dist
+dist: configure
+	tools/dist/dist.sh dist $(BUILD)/x64 $(BUILD)/x86
+
 # Static analysis: cppcheck, and clang-tidy for the x64 MinGW target; any finding fails.
 .PHONY: lint native-tests fuzz
 lint: deps

@@ -12,6 +12,9 @@ include_directories(${QUORVEX_VERSION_DIR})
 # No build path in any object, symbol file or exe: the build folder is mapped first, so that the
 # source folder, which may hold it, does not take its part.
 add_compile_options(-ffile-prefix-map=${CMAKE_BINARY_DIR}=build -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+# Built for size: the program waits on its user and on a 9600-baud line, and each exe must stay
+# small enough to mail (at most 500 KB).
+string(REPLACE "-O3" "-Os" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
 # No time stamp in the PE header, so its checksum depends on the contents alone.
 add_link_options(-Wl,--no-insert-timestamp)
 
@@ -25,6 +28,12 @@ function(quorvex_shipped_exe target description)
   set(rc ${QUORVEX_VERSION_DIR}/${target}_version.rc)
   configure_file(${CMAKE_SOURCE_DIR}/res/VersionInfo.rc.in ${rc} @ONLY)
   target_sources(${target} PRIVATE ${rc})
+  # std::terminate aborts without naming the exception: the verbose handler's demangler is about
+  # 60 KB, and a window program has no console to print the name on.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(u _)  # 32-bit Windows symbols carry a leading underscore
+  endif()
+  target_link_options(${target} PRIVATE -Wl,--defsym,${u}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${u}abort)
   add_custom_command(TARGET ${target} POST_BUILD WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> $<TARGET_FILE_NAME:${target}>.debug
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_STRIP} --strip-all $<TARGET_FILE_NAME:${target}>
