@@ -11,7 +11,7 @@ NATIVE := $(BUILD)/native
 run: build
 	tools/run-panel.sh $(if $(LINE),'$(LINE)')
 
-test: build lint native-tests fuzz
+test: build lint native-tests fuzz dist
 	cd $(NATIVE) && ctest --output-on-failure
 	$(MAKE) --no-print-directory -j2 --output-sync=target wine-tests
 
