@@ -44,9 +44,7 @@ public:
     }
     bool Found() const { return !data_.empty(); }
 
-    const VS_FIXEDFILEINFO* Fixed() const {
-        return static_cast<const VS_FIXEDFILEINFO*>(Query(L"\\"));
-    }
+    const VS_FIXEDFILEINFO* Fixed() const { return static_cast<const VS_FIXEDFILEINFO*>(Query(L"\\")); }
 
     // A text of the first language the resource lists.
     std::wstring Text(const std::wstring& name) const {
