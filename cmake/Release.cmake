@@ -9,12 +9,15 @@ set(QUORVEX_VERSION_DIR ${CMAKE_BINARY_DIR}/version)
 configure_file(${CMAKE_SOURCE_DIR}/res/QuorvexVersion.h.in ${QUORVEX_VERSION_DIR}/QuorvexVersion.h @ONLY)
 include_directories(${QUORVEX_VERSION_DIR})
 
-# No build path in any object, symbol file or exe: the build folder is mapped first, so that the
-# source folder, which may hold it, does not take its part.
-add_compile_options(-ffile-prefix-map=${CMAKE_BINARY_DIR}=build -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+# No build path in any object, symbol file or exe: sources are named from the top of the source
+# folder, where a debugger finds them. The last map that matches wins: the build folder's comes
+# last, so that the source folder, which may hold it, does not take its part.
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=. -ffile-prefix-map=${CMAKE_BINARY_DIR}=.)
 # Built for size: the program waits on its user and on a 9600-baud line, and each exe must stay
 # small enough to mail (at most 500 KB).
 string(REPLACE "-O3" "-Os" CMAKE_CXX_FLAGS_RELEASE "${CMAKE_CXX_FLAGS_RELEASE}")
+# Line tables and types for crash analysis; they end up in each exe's symbol file, not in the exe.
+string(APPEND CMAKE_CXX_FLAGS_RELEASE " -g")
 # No time stamp in the PE header, so its checksum depends on the contents alone.
 add_link_options(-Wl,--no-insert-timestamp)
 
