@@ -11,7 +11,7 @@ NATIVE := $(BUILD)/native
 run: build
 	tools/run-panel.sh $(if $(LINE),'$(LINE)')
 
-test: build lint native-tests fuzz
+test: build lint native-tests fuzz dist
 	cd $(NATIVE) && ctest --output-on-failure
 	$(MAKE) --no-print-directory -j2 --output-sync=target wine-tests
 
@@ -30,6 +30,12 @@ wine-tests-x86:
 .PHONY: bench
 bench: build
 	tools/bench/run.sh $(BUILD)/x64 $(BUILD)/x86
+
+# The release users download: dist/quorvex-VERSION-windows.zip, its sum beside it, and the symbols
+# of its exes for crash analysis.
+.PHONY: dist
+dist: configure
+	tools/dist/dist.sh dist $(BUILD)/x64 $(BUILD)/x86
 
 # Static analysis: cppcheck, and clang-tidy for the x64 MinGW target; any finding fails.
 .PHONY: lint native-tests fuzz
