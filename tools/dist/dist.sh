@@ -21,18 +21,6 @@ version=$(version_of "$x64")
 [ -n "$version" ] || fail "$x64 is not a configured tree"
 [ "$version" = "$(version_of "$x86")" ] || fail "$x64 and $x86 are configured from different versions"
 
-# Until quorvex-send is part of the trees, the zip leaves it out, and says so loudly.
-targets_of() {
-    local target
-    for target in "${shipped[@]}"; do
-        if has_target "$1" "$target"; then
-            echo "$target"
-        else
-            echo "*** dist: $1 has no $target target: the zip leaves it out" >&2
-        fi
-    done
-}
-
 files=()
 mkdir -p "$out"
 symbols="$out/quorvex-$version-symbols"
@@ -40,10 +28,12 @@ rm -rf "$symbols" "$out/quorvex-$version-windows.zip" "$out/quorvex-$version-win
 for pair in "64-bit=$x64" "XP-32-bit=$x86"; do
     folder=${pair%%=*}
     tree=${pair#*=}
-    mapfile -t targets < <(targets_of "$tree")
-    cmake --build "$tree" --target "${targets[@]}" -j2
+    for target in "${shipped[@]}"; do
+        has_target "$tree" "$target" || fail "$tree has no $target target"
+    done
+    cmake --build "$tree" --target "${shipped[@]}" -j2
     mkdir -p "$symbols/$folder"
-    for target in "${targets[@]}"; do
+    for target in "${shipped[@]}"; do
         files+=("$folder/$target.exe=$tree/$target.exe")
         cp "$tree/$target.exe.debug" "$symbols/$folder/"
     done
