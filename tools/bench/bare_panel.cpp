@@ -1,0 +1,31 @@
+#include "bare_panel.h"
+
+#include <commctrl.h>
+
+#include "res/resource.h"
+#include "ui/DeviceCommands.h"
+
+void InitBarePanelControls() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+}
+
+void SetUpBarePanel(HWND dialog) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    if (HMENU systemMenu = ::GetSystemMenu(dialog, FALSE)) {
+        wchar_t aboutText[128] = {};
+        if (::LoadStringW(instance, IDS_ABOUTBOX, aboutText, 128) > 0) {
+            ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            ::AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, aboutText);
+        }
+    }
+    HICON icon = ::LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    ::SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    ::SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    ::EnableWindow(::GetDlgItem(dialog, IDC_CONNECT), FALSE);
+    for (const DeviceCommand& command : kDeviceCommands) {
+        HICON buttonIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(command.iconId));
+        ::SendDlgItemMessageW(dialog, static_cast<int>(command.controlId), BM_SETIMAGE, IMAGE_ICON,
+                              reinterpret_cast<LPARAM>(buttonIcon));
+    }
+}
