@@ -5,6 +5,33 @@
 #include "res/resource.h"
 #include "ui/DeviceCommands.h"
 
+namespace {
+
+void AddButtonTips(HWND dialog) {
+    HWND tips = ::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dialog, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (!tips)
+        return;
+    RECT client{};
+    ::GetClientRect(dialog, &client);
+    ::SendMessageW(tips, TTM_SETMAXTIPWIDTH, 0, client.right - client.left);
+    for (const DeviceCommand& command : kDeviceCommands) {
+        HWND button = ::GetDlgItem(dialog, static_cast<int>(command.controlId));
+        wchar_t caption[64] = {};
+        ::GetWindowTextW(button, caption, 64);
+        TTTOOLINFOW tool{};
+        tool.cbSize = TTTOOLINFOW_V2_SIZE;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = dialog;
+        tool.uId = reinterpret_cast<UINT_PTR>(button);
+        tool.lpszText = caption;
+        ::SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+}
+
+}  // namespace
+
 void InitBarePanelControls() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -28,4 +55,5 @@ void SetUpBarePanel(HWND dialog) {
         ::SendDlgItemMessageW(dialog, static_cast<int>(command.controlId), BM_SETIMAGE, IMAGE_ICON,
                               reinterpret_cast<LPARAM>(buttonIcon));
     }
+    AddButtonTips(dialog);
 }

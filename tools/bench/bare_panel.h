@@ -7,5 +7,7 @@
 // The common controls the panel loads before its dialog exists.
 void InitBarePanelControls();
 // What the panel does to its dialog once created: the window icon, the About item of the system
-// menu, Connect disabled, and the 23 command icons set on their buttons.
+// menu, Connect disabled, the 23 command icons set on their buttons, and one tooltip with a tool
+// for each of them that watches its button's mouse messages (under Wine, each relayed message
+// costs the tooltip work for every one of its 23 tools).
 void SetUpBarePanel(HWND dialog);

@@ -1,7 +1,7 @@
 // bare_panel_dialog: the floor of start-up time for the work the panel does, in bare Win32. The
 // panel's own dialog template (with its 33 controls) and manifest, the common controls
-// initialised, the window icon and the About item of the system menu, and the 23 command icons
-// loaded and set on their buttons; no framework.
+// initialised, the window icon and the About item of the system menu, the 23 command icons
+// loaded and set on their buttons, and their tips; no framework.
 #include <windows.h>
 
 #include "bare_panel.h"

@@ -1,9 +1,9 @@
 // bare_worker_writer: the floor of press-to-wire latency for the work the panel does, in bare
-// Win32. Its window is the panel's own dialog with its icons, so a press repaints the same icon
-// button twice (pressed, released) as in the panel. The dialog procedure copies the frame under a
-// lock and signals an event; a worker thread woken by it purges the line and writes the frame,
-// overlapped, with a record and event of its own, and waits for the write to finish, as the
-// panel's serial worker does.
+// Win32. Its window is the panel's own dialog with its icons and button tips, so a press repaints
+// the same icon button twice (pressed, released) and passes through the same tooltip as in the
+// panel. The dialog procedure copies the frame under a lock and signals an event; a worker thread
+// woken by it purges the line and writes the frame, overlapped, with a record and event of its
+// own, and waits for the write to finish, as the panel's serial worker does.
 #include <windows.h>
 
 #include <cstring>
