@@ -78,7 +78,6 @@ void LatencySection(const Programs& programs, Report& report) {
     std::vector<LatencySamples> writers;
     TimeInterleavedPresses(programs.panel, {programs.workerWriter, programs.eventWriter, programs.writer}, kPresses,
                            panel, writers);
-    writers.resize(3);
     const LatencySamples& worker = writers[0];
     const LatencySamples& events = writers[1];
     const LatencySamples& bare = writers[2];
