@@ -47,6 +47,15 @@ CpuUse CpuOver(HANDLE process, const std::string& unixName, DWORD ms) {
     return use;
 }
 
+bool CpuFromLinux(const CpuUse& use) { return use.unixSeconds >= 0; }
+
+double CpuSeconds(const CpuUse& use) { return CpuFromLinux(use) ? use.unixSeconds : use.windowsSeconds; }
+
+bool MapsModemLines(const std::string& unixName) {
+    const long pid = FindUnixPid(unixName);
+    return pid > 0 && ReadProcFile(pid, "maps").find("libquorvex-modem-lines") != std::string::npos;
+}
+
 PrivateMemory MemoryOf(HANDLE process, const std::string& unixName) {
     PrivateMemory memory;
     PROCESS_MEMORY_COUNTERS_EX counters{};

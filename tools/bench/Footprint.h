@@ -13,6 +13,14 @@ struct CpuUse {
 
 // CPU used by the process (and by the wineserver) over `ms` of wall time from now.
 CpuUse CpuOver(HANDLE process, const std::string& unixName, DWORD ms);
+// Linux's count where it could be read: Wine answers GetProcessTimes for another process with
+// zeros or with far too little (0.01 s for a 32-bit process that used 0.3 s).
+double CpuSeconds(const CpuUse& use);
+bool CpuFromLinux(const CpuUse& use);
+
+// Whether the Linux side of the process has the bench's modem-line library mapped; false also
+// when the process cannot be found.
+bool MapsModemLines(const std::string& unixName);
 
 struct PrivateMemory {
     SIZE_T privateUsage = 0;  // PROCESS_MEMORY_COUNTERS_EX.PrivateUsage; Wine reports 0

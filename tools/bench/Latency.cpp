@@ -1,5 +1,6 @@
 #include "Latency.h"
 
+#include <memory>
 #include <random>
 
 #include "Panel.h"
@@ -10,61 +11,99 @@
 namespace {
 
 constexpr int kPanelPort = 3;
-constexpr int kPeerPort = 13;
+constexpr int kPanelPeer = 13;
+constexpr int kWriterPorts[kMaxBareWriters][2] = {{4, 14}, {5, 15}, {12, 22}};  // the program's end, the far end
 constexpr int kWarmUpPresses = 10;
 constexpr DWORD kFrameTimeoutMs = 3000;
 constexpr int kSearch = 1000;
 constexpr int kConnect = 1002;
 
-void TimePresses(HWND button, int presses, LatencySamples& samples) {
-    PeerPort peer(kPeerPort);
-    if (!peer.IsOpen()) {
-        samples.problem = L"cannot open the peer COM13";
-        return;
-    }
-    const Bytes expected = Frame("EF");
-    // Uneven gaps, so presses do not fall into step with a polling period of the program or Wine.
-    std::mt19937 random(20260);
-    std::uniform_int_distribution<DWORD> gapMs(3, 12);
-    for (int press = -kWarmUpPresses; press < presses; ++press) {
-        peer.Discard();
-        Stopwatch watch;
-        ::PostMessageW(button, BM_CLICK, 0, 0);
-        const Bytes received = peer.Read(kFrameLength, kFrameTimeoutMs);
-        const double elapsed = watch.Ms();
-        if (press >= 0) {
-            if (received == expected)
-                samples.ms.push_back(elapsed);
-            else
-                ++samples.failures;
-        }
-        ::Sleep(gapMs(random));
-    }
-}
+// One program under measurement: its process, and the far end of its cable.
+struct Side {
+    std::unique_ptr<PanelProcess> program;
+    std::unique_ptr<PeerPort> peer;
+    LatencySamples* samples = nullptr;
+    HWND button = nullptr;
+};
 
-}  // namespace
-
-void TimePanelPresses(const std::wstring& panelExe, int presses, LatencySamples& samples) {
-    PanelProcess panel(panelExe);
+bool StartPanel(const std::wstring& exe, Side& side) {
+    side.program = std::make_unique<PanelProcess>(exe);
+    PanelProcess& panel = *side.program;
     if (!panel.Window()) {
-        samples.problem = L"the panel did not start";
-        return;
+        side.samples->problem = L"the panel did not start";
+        return false;
     }
     panel.Click(kSearch);
     panel.SelectPort(L"COM" + std::to_wstring(kPanelPort));
     panel.Click(kConnect);
     if (panel.Text(kConnect) != L"Disconnect") {
-        samples.problem = L"the panel did not connect on COM3";
-        return;
+        side.samples->problem = L"the panel did not connect on COM3";
+        return false;
     }
-    TimePresses(panel.Control(kBenchButton), presses, samples);
+    return true;
 }
 
-void TimeBareWriterPresses(const std::wstring& writerExe, int presses, LatencySamples& samples) {
-    PanelProcess writer(writerExe);
-    if (!writer.Window()) {
-        samples.problem = L"the bare writer did not start (COM3 would not open?)";
-        return;
+bool StartWriter(const std::wstring& exe, int port, Side& side) {
+    // The writer reads its port from the environment it inherits.
+    ::SetEnvironmentVariableW(L"QUORVEX_BARE_LINE", std::to_wstring(port).c_str());
+    side.program = std::make_unique<PanelProcess>(exe);
+    ::SetEnvironmentVariableW(L"QUORVEX_BARE_LINE", nullptr);
+    if (!side.program->Window()) {
+        side.samples->problem = L"the bare writer did not start (COM" + std::to_wstring(port) + L" would not open?)";
+        return false;
     }
-    TimePresses(writer.Control(kBenchButton), presses, samples);
+    return true;
+}
+
+bool OpenPeer(int port, Side& side) {
+    side.peer = std::make_unique<PeerPort>(port);
+    if (side.peer->IsOpen())
+        return true;
+    side.samples->problem = L"cannot open the peer COM" + std::to_wstring(port);
+    return false;
+}
+
+void Press(Side& side, bool counted, const Bytes& expected) {
+    side.peer->Discard();
+    Stopwatch watch;
+    ::PostMessageW(side.button, BM_CLICK, 0, 0);
+    const Bytes received = side.peer->Read(kFrameLength, kFrameTimeoutMs);
+    const double elapsed = watch.Ms();
+    if (!counted)
+        return;
+    if (received == expected)
+        side.samples->ms.push_back(elapsed);
+    else
+        ++side.samples->failures;
+}
+
+}  // namespace
+
+void TimeInterleavedPresses(const std::wstring& panelExe, const std::vector<std::wstring>& writerExes, int presses,
+                            LatencySamples& panel, std::vector<LatencySamples>& writers) {
+    writers.assign(writerExes.size() < kMaxBareWriters ? writerExes.size() : kMaxBareWriters, LatencySamples{});
+    std::vector<Side> sides(writers.size() + 1);
+    sides[0].samples = &panel;
+    bool ready = StartPanel(panelExe, sides[0]) && OpenPeer(kPanelPeer, sides[0]);
+    for (size_t i = 0; i < writers.size(); ++i) {
+        sides[i + 1].samples = &writers[i];
+        ready = StartWriter(writerExes[i], kWriterPorts[i][0], sides[i + 1]) &&
+                OpenPeer(kWriterPorts[i][1], sides[i + 1]) && ready;
+    }
+    if (!ready)
+        return;
+    for (Side& side : sides)
+        side.button = side.program->Control(kBenchButton);
+
+    const Bytes expected = Frame("EF");
+    // Uneven gaps, so presses do not fall into step with a polling period of a program or of Wine;
+    // the order turns each round, so no program always follows the same one.
+    std::mt19937 random(20260);
+    std::uniform_int_distribution<DWORD> gapMs(3, 12);
+    for (int press = -kWarmUpPresses; press < presses; ++press) {
+        for (size_t k = 0; k < sides.size(); ++k) {
+            Press(sides[(k + static_cast<size_t>(press + kWarmUpPresses)) % sides.size()], press >= 0, expected);
+            ::Sleep(gapMs(random));
+        }
+    }
 }

@@ -13,11 +13,14 @@ struct LatencySamples {
     std::wstring problem;    // why a program could not be measured at all
 };
 
-// The first single-screen button of the panel and of the bare writer, and its frame.
+// The first single-screen button of the panel and of the bare writers, and its frame.
 constexpr int kBenchButton = 1003;
+// Bare writers measured beside the panel, each on a cable of its own.
+constexpr size_t kMaxBareWriters = 3;
 
-// Presses the shipped panel's button `presses` times, connected on COM3 (which Search finds as
-// a registered device), reading at COM13; appends to `samples`.
-void TimePanelPresses(const std::wstring& panelExe, int presses, LatencySamples& samples);
-// The same against the bare writer, which opens COM3 when it starts.
-void TimeBareWriterPresses(const std::wstring& writerExe, int presses, LatencySamples& samples);
+// Runs the shipped panel (connected on COM3, which Search finds as a registered device, read at
+// COM13) and the bare writers (on COM4, COM5 and COM12, read at COM14, COM15 and COM22) at once,
+// and presses each one's button `presses` times, in turn, press by press: whatever else the
+// machine does meanwhile falls on all of them alike. Fills `panel` and one entry per writer.
+void TimeInterleavedPresses(const std::wstring& panelExe, const std::vector<std::wstring>& writerExes, int presses,
+                            LatencySamples& panel, std::vector<LatencySamples>& writers);

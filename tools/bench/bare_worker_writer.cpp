@@ -1,12 +1,16 @@
 // bare_worker_writer: the floor of press-to-wire latency for the work the panel does, in bare
-// Win32. The window procedure copies the frame under a lock and signals an event; a worker thread
-// woken by it purges the line and writes the frame, overlapped, with a record and event of its own,
-// and waits for the write to finish, as the panel's serial worker does.
+// Win32. Its window is the panel's own dialog with its icons and button tips, so a press repaints
+// the same icon button twice (pressed, released) and passes through the same tooltip as in the
+// panel. The dialog procedure copies the frame under a lock and signals an event; a worker thread
+// woken by it purges the line and writes the frame, overlapped, with a record and event of its
+// own, and waits for the write to finish, as the panel's serial worker does.
 #include <windows.h>
 
 #include <cstring>
 
 #include "bare_line.h"
+#include "bare_panel.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -62,21 +66,39 @@ DWORD WINAPI WriteLoop(LPVOID) {
     }
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+void PlaceFrame() {
+    ::EnterCriticalSection(&worker.lock);
+    std::memcpy(worker.frame, kBareFrame, sizeof kBareFrame);
+    ::LeaveCriticalSection(&worker.lock);
+    ::SetEvent(worker.writeRequested);
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
+        case WM_INITDIALOG:
+            SetUpBarePanel(dialog);
+            return TRUE;
         case WM_COMMAND:
-            if (LOWORD(wParam) == kBareSingleScreen1 && HIWORD(wParam) == BN_CLICKED) {
-                ::EnterCriticalSection(&worker.lock);
-                std::memcpy(worker.frame, kBareFrame, sizeof kBareFrame);
-                ::LeaveCriticalSection(&worker.lock);
-                ::SetEvent(worker.writeRequested);
-            }
-            return 0;
+            if (LOWORD(wParam) == IDC_SINGLE_1 && HIWORD(wParam) == BN_CLICKED)
+                PlaceFrame();
+            else if (LOWORD(wParam) == IDCANCEL)
+                ::DestroyWindow(dialog);
+            return TRUE;
         case WM_DESTROY:
             ::PostQuitMessage(0);
-            return 0;
+            return TRUE;
         default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
+            return FALSE;
+    }
+}
+
+void RunDialogLoop(HWND dialog) {
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (::IsDialogMessageW(dialog, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
@@ -90,9 +112,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     if (worker.port == INVALID_HANDLE_VALUE || !worker.writeRequested || !worker.writeDone)
         return 1;
     HANDLE thread = ::CreateThread(nullptr, 0, WriteLoop, nullptr, 0, nullptr);
-    if (!thread || !CreateBareWriterWindow(instance, L"bare worker writer", WindowProc))
+    InitBarePanelControls();
+    HWND dialog = ::CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_QUORVEX_DIALOG), nullptr, DialogProc, 0);
+    if (!thread || !dialog)
         return 1;
-    RunMessageLoop();
+    RunDialogLoop(dialog);
     // The process ends here, and the worker with it.
     ::CloseHandle(thread);
     ::CloseHandle(worker.port);
