@@ -142,7 +142,7 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
             case WAIT_OBJECT_0:
                 self->CloseAndEnd();
             case WAIT_OBJECT_0 + 1: {
-                self->lineWaitPending = false;
+                self->CollectLineWait();
                 if (!self->LineThere())
                     break;
                 DWORD mask = 0;
