@@ -1,5 +1,6 @@
 // A day of Connect and Disconnect on the shipped program over the fault tests' cable
 // (COM8 <-> COM28), with the process's figures read before and after.
+#include "Stopwatch.h"
 #include "Threads.h"
 #include "Wait.h"
 #include "doctest.h"
@@ -8,17 +9,6 @@
 
 #include <algorithm>
 #include <vector>
-
-namespace {
-
-double MsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-}  // namespace
 
 TEST_CASE(
     "Connect/Disconnect cycles take at most 20 ms each and leave threads, handles and memory at their "
@@ -41,14 +31,13 @@ TEST_CASE(
     std::vector<double> reconnectMs;
     int retried = 0;
     auto reconnect = [&]() -> double {
-        LARGE_INTEGER start;
-        ::QueryPerformanceCounter(&start);
+        const Stopwatch sinceDisconnect;
         panel.Click(1002);
         if (panel.Text(1002) != L"connect")
             ++failedConnects;
         if (!bench.Connect())
             return -1;
-        return MsSince(start);
+        return sinceDisconnect.Ms();
     };
     auto cycle = [&](int i) {
         double ms = reconnect();

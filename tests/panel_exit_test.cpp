@@ -1,6 +1,7 @@
 // Closing the shipped program while it is connected: on a line with modem lines the worker holds a
 // line-event wait for as long as the line is quiet, and the exit must still be prompt and clean.
 // Runs alone: it measures.
+#include "Stopwatch.h"
 #include "Wait.h"
 #include "doctest.h"
 #include "helpers/ConnectedPanel.h"
@@ -17,13 +18,6 @@ constexpr double kExitMs = 50;
 // exit code or a hang is never run again.
 constexpr int kRetries = 3;
 
-double MsSince(const LARGE_INTEGER& start) {
-    LARGE_INTEGER now, frequency;
-    ::QueryPerformanceCounter(&now);
-    ::QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 struct Exit {
     bool ended = false;
     DWORD code = 0;
@@ -39,12 +33,11 @@ Exit ConnectIdleAndClose(Close close) {
     bench.Connect();
     bench.panel.Click(1018);  // one frame out, so the worker has come round to its line-event wait
     REQUIRE(bench.peer.Read(5, 3000).size() == 5);
-    LARGE_INTEGER start;
-    ::QueryPerformanceCounter(&start);
+    const Stopwatch sinceClose;
     close(bench.panel);
     Exit exit;
     exit.ended = bench.panel.WaitForExit(5000, &exit.code);
-    exit.ms = MsSince(start);
+    exit.ms = sinceClose.Ms();
     return exit;
 }
 

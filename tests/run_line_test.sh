@@ -17,12 +17,11 @@ prefix="$run/prefix"
 control=1003
 frame="47 45 46 67 0A"
 
-pids=()
+# shellcheck source=../tools/started.sh
+source "$(dirname "$(realpath "$0")")/../tools/started.sh"
 cleanup() {
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    end_started
 }
 trap cleanup EXIT
 fail() {

@@ -13,13 +13,9 @@ here=$(dirname "$(realpath "$0")")
 log="$bench/send-wine-simulator.log"
 tcp_log="$bench/send-wine-tcp.log"
 
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-}
-trap cleanup EXIT
+# shellcheck source=../tools/started.sh
+source "$here/../tools/started.sh"
+trap end_started EXIT
 fail() {
     echo "FAIL: $*" >&2
     exit 1

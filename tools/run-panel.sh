@@ -67,13 +67,12 @@ bridge_tcp_line() {
 
 export WINEPREFIX="$run/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 connect_seconds=3
-pids=()
+# shellcheck source=started.sh
+source "$root/tools/started.sh"
 bridge=""
 cleanup() {
     wineserver -k 2>/dev/null || true
-    local pid
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    end_started
     [ -z "$bridge" ] || rm -rf "$bridge"
 }
 trap cleanup EXIT
@@ -171,7 +170,6 @@ run_scripted() {
         save_picture "$shot"
     done
     cleanup  # the simulator's last words before the summary
-    pids=()
     echo
     echo "No display: the control panel ran a scripted session under Xvfb against the simulated multiviewer."
     echo "  main window: $run/main-window.png"
