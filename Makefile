@@ -23,8 +23,8 @@ wine-tests: wine-tests-x64 wine-tests-x86
 wine-tests-x64:
 	cd $(BUILD)/x64 && ctest --output-on-failure
 wine-tests-x86:
-	@if tools/kernel-runs-i386.sh; then cd $(BUILD)/x86 && ctest --output-on-failure; else \
-	    echo "*** The XP exe's suite (build/x86) did NOT run: this machine's kernel cannot run 32-bit programs."; fi
+	@if tools/wine32-runs.sh; then cd $(BUILD)/x86 && ctest --output-on-failure; else \
+	    echo "*** The XP exe's suite (build/x86) did NOT run: Wine's 32-bit half cannot run here (the kernel runs no 32-bit programs, or wine32:i386 could not be installed: see above)."; fi
 
 # The panel against bare Win32 floors on a bench of its own; the report is left in build/bench/report.txt.
 .PHONY: bench

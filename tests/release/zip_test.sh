@@ -41,8 +41,8 @@ for pair in "64-bit=$5" "XP-32-bit=$6"; do
         size=$(stat -c %s "$exe")
         [ "$size" -le "$max_bytes" ] || fail "$folder/$(basename "$exe") is $size bytes, more than $max_bytes"
     done
-    if [ "$folder" = XP-32-bit ] && ! "$here/../../tools/kernel-runs-i386.sh"; then
-        echo "*** The XP exes were NOT started: this machine's kernel cannot run 32-bit programs."
+    if [ "$folder" = XP-32-bit ] && ! "$here/../../tools/wine32-runs.sh"; then
+        echo "*** The XP exes were NOT started: Wine's 32-bit half cannot run here."
         continue
     fi
     QUORVEX_EXE=$(windows_path "$top/$folder/Quorvex.exe") "$wine_run" "$bench" "$check" ||

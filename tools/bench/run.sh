@@ -22,7 +22,7 @@ trap 'exit 130' INT TERM
 "$scripts/discovery-links.sh" "$dir"
 echo "benchmarking (about two minutes per build)..."
 builds=("$x64" "$x86")
-"$root/tools/kernel-runs-i386.sh" || builds=("$x64")  # the report says the x86 exe was not measured
+"$root/tools/wine32-runs.sh" || builds=("$x64")  # the report says the x86 exe was not measured
 "$scripts/wine-run.sh" "$dir" "$x64/tools/bench/bench_driver.exe" "$report" "${builds[@]}"
 echo
 cat "$report"
