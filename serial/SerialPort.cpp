@@ -8,8 +8,24 @@
 namespace {
 
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
+// Before a write only the input goes: the one output a transmit purge could find then is the
+// previous frame still on its way (in a USB adapter's transmit buffer, 5.2 ms at 9600 baud; on a
+// pty, bytes the kernel has not passed on yet), and a frame once written must go out whole.
+constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr UINT kWorkerExitCode = 100;
+// How long a record's status may lag behind its event (Wine); far more than the lag ever seen.
+constexpr DWORD kStatusLagMs = 1000;
 constexpr char kEventChar = 'q';
+
+// Waits for an overlapped operation to finish. Wine can signal the record's event before it writes
+// the record's status, and GetOverlappedResult then returns early: the record is reused only once
+// its status says done, or that late write would mark the next operation on it complete.
+void AwaitOutcome(HANDLE port, OVERLAPPED& record, DWORD& transferred) {
+    ::GetOverlappedResult(port, &record, &transferred, TRUE);
+    const DWORD start = ::GetTickCount();
+    while (!HasOverlappedIoCompleted(&record) && ::GetTickCount() - start < kStatusLagMs)
+        ::SwitchToThread();
+}
 
 }  // namespace
 
@@ -103,7 +119,7 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
                             ::BuildCommDCBW(settings, &lineState) && ::SetCommState(port, &lineState);
     (void)configured;
 
-    Purge();
+    Purge(kPurgeAll);
     return TRUE;
 }
 
@@ -115,7 +131,7 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
     self->lineGone = false;
     self->lineWaitPending = false;
     if (self->portHandle)
-        self->Purge();
+        self->Purge(kPurgeAll);
 
     for (;;) {
         HANDLE port = self->portHandle.get();
@@ -192,7 +208,7 @@ void CSerialPort::WaitWithoutLine() {
 
 void CSerialPort::CollectLineWait() {
     DWORD ignored = 0;
-    ::GetOverlappedResult(portHandle.get(), &overlapped, &ignored, TRUE);
+    AwaitOutcome(portHandle.get(), overlapped, ignored);
     lineWaitPending = false;
 }
 
@@ -231,7 +247,7 @@ void CSerialPort::SendPending() {
     ::ResetEvent(writeEvent.get());
     writeOverlapped.Offset = 0;
     writeOverlapped.OffsetHigh = 0;
-    Purge();  // a write never goes out with stale input waiting
+    Purge(kPurgeInput);  // a write never goes out with stale input waiting
     if (writeLength > kWriteBufferBytes || !writeBuffer) {
         ReportIoFailure();  // refuse rather than read past the buffer
         return;
@@ -239,7 +255,7 @@ void CSerialPort::SendPending() {
     DWORD written = 0;
     if (!::WriteFile(portHandle.get(), writeBuffer.get(), writeLength, &written, &writeOverlapped)) {
         if (::GetLastError() == ERROR_IO_PENDING)
-            ::GetOverlappedResult(portHandle.get(), &writeOverlapped, &written, TRUE);
+            AwaitOutcome(portHandle.get(), writeOverlapped, written);
         else
             ReportIoFailure();
     }
@@ -262,7 +278,7 @@ void CSerialPort::DrainInput() {
             ScopedLock<CCriticalSection> lock(ioLock);
             DWORD read = 0;
             if (!::ReadFile(portHandle.get(), &byte, 1, &read, &readOverlapped) && ::GetLastError() == ERROR_IO_PENDING)
-                ::GetOverlappedResult(portHandle.get(), &readOverlapped, &read, TRUE);
+                AwaitOutcome(portHandle.get(), readOverlapped, read);
         }
         Notify(WM_PORT_BYTE, byte);  // outside the lock: the owner may take its time
     }
@@ -280,4 +296,4 @@ void CSerialPort::ReportIoFailure() const {
         ::PostMessageW(mainWindow, WM_PORT_IO_FAILED, 1, 0);
 }
 
-void CSerialPort::Purge() const { ::PurgeComm(portHandle.get(), kPurgeAll); }
+void CSerialPort::Purge(DWORD actions) const { ::PurgeComm(portHandle.get(), actions); }

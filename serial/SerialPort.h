@@ -48,7 +48,7 @@ private:
     void WaitWithoutLine();
     void Notify(UINT message, WPARAM wParam) const;
     void ReportIoFailure() const;
-    void Purge() const;
+    void Purge(DWORD actions) const;
     // Takes the outcome of the line-event wait once it has woken the worker, before its record is reused.
     void CollectLineWait();
     // Ends a pending line-event wait and lets it finish: it writes into `overlapped` and `lineEvents`.

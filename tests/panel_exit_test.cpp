@@ -12,11 +12,10 @@
 namespace {
 
 constexpr int kRunsPerWay = 10;  // the crash this guards against came in 3 of 7 runs
-constexpr double kExitMs = 50;
-// A run over the bound is run again, three times at most, and must then come in: a stall in the program's
-// exit shows every time, a hiccup of this shared two-core machine's scheduling does not. A wrong
-// exit code or a hang is never run again.
-constexpr int kRetries = 3;
+// Tells the stall this guards against (the worker's wait ended by a 1 s timer: exits of 1,016 ms and
+// more) from a slow machine: healthy exits take 25 to 50 ms on a quiet machine and up to 351 ms were
+// seen on an idle virtual one. How fast the exit is, against a bare program, is for `make bench`.
+constexpr double kStallMs = 750;
 
 struct Exit {
     bool ended = false;
@@ -43,7 +42,7 @@ Exit ConnectIdleAndClose(Close close) {
 
 }  // namespace
 
-TEST_CASE("connected and idle, the program exits with code 0 within 50 ms, every time") {
+TEST_CASE("connected and idle, the program exits with code 0 and without a stall, every time") {
     struct Way {
         const char* name;
         void (*close)(const PanelProcess&);
@@ -56,22 +55,15 @@ TEST_CASE("connected and idle, the program exits with code 0 within 50 ms, every
     for (const Way& way : ways) {
         CAPTURE(way.name);
         double slowest = 0;
-        int retried = 0;
         for (int run = 0; run < kRunsPerWay; ++run) {
             CAPTURE(run);
-            Exit exit = ConnectIdleAndClose(way.close);
-            for (int again = 0; again < kRetries && exit.ended && exit.code == 0 && exit.ms > kExitMs; ++again) {
-                MESSAGE(way.name << ": run " << run << " took " << exit.ms << " ms; running it again");
-                ++retried;
-                exit = ConnectIdleAndClose(way.close);
-            }
+            const Exit exit = ConnectIdleAndClose(way.close);
             CHECK(exit.ended);  // a crash may leave it hanging in the debugger
             CHECK(exit.code == 0);
-            CHECK(exit.ms <= kExitMs);
+            CHECK(exit.ms < kStallMs);
             slowest = std::max(slowest, exit.ms);
         }
-        MESSAGE(way.name << ": slowest exit of " << kRunsPerWay << " in " << slowest << " ms, " << retried
-                         << " runs again");
+        MESSAGE(way.name << ": slowest exit of " << kRunsPerWay << " in " << slowest << " ms");
     }
 }
 

@@ -15,6 +15,8 @@ struct Started {
     const OVERLAPPED* record;
     HANDLE event;
     const char* operation;
+    unsigned serial;            // which call this is
+    bool failedAtOnce = false;  // the call failed without going pending: nothing runs on the record
 };
 
 class Watch {
@@ -24,12 +26,23 @@ public:
     Watch& operator=(const Watch&) = delete;
 
     // Before `record` goes to `operation`: does an earlier operation on it, or on its event, still run?
-    void Starting(const char* operation, HANDLE file, const OVERLAPPED* record) {
+    // Returns the call's serial, for FailedAtOnce.
+    unsigned Starting(const char* operation, HANDLE file, const OVERLAPPED* record) {
         Locked locked(lock_);
         for (const Started& earlier : started_)
             if ((earlier.record == record || earlier.event == record->hEvent) && StillPending(earlier))
                 Note(operation, record, earlier);
-        Remember({file, record, record->hEvent, operation});
+        Remember({file, record, record->hEvent, operation, ++serials_});
+        return serials_;
+    }
+
+    // The call failed with an error other than ERROR_IO_PENDING: it never ran, although the system
+    // may have marked its record pending before it failed, and never completes it.
+    void FailedAtOnce(unsigned serial) {
+        Locked locked(lock_);
+        for (Started& known : started_)
+            if (known.serial == serial)
+                known.failedAtOnce = true;
     }
 
     // Before `file` is closed: an operation still pending on it would complete into its record
@@ -71,7 +84,7 @@ private:
 
     // The system writes the record's status as the operation completes: read it afresh.
     static bool StillPending(const Started& started) {
-        return !HasOverlappedIoCompleted(const_cast<volatile OVERLAPPED*>(started.record));
+        return !started.failedAtOnce && !HasOverlappedIoCompleted(const_cast<volatile OVERLAPPED*>(started.record));
     }
 
     // A record still pending keeps its entry (a new operation on it is already a finding), so a
@@ -99,6 +112,7 @@ private:
 
     CRITICAL_SECTION lock_;
     std::vector<Started> started_;
+    unsigned serials_ = 0;
     OverlappedCheck::Findings findings_;
 };
 
@@ -115,24 +129,36 @@ decltype(&::WriteFile) realWriteFile = nullptr;
 decltype(&::GetOverlappedResult) realGetOverlappedResult = nullptr;
 decltype(&::CloseHandle) realCloseHandle = nullptr;
 
-// The wrappers note before they pass the call on, so the caller still sees the real call's last error.
+// Notes the end of a call whose record was noted as `serial`, keeping the caller's last error.
+BOOL Ended(BOOL result, unsigned serial) {
+    const DWORD error = ::GetLastError();
+    if (!result && error != ERROR_IO_PENDING)
+        TheWatch().FailedAtOnce(serial);
+    ::SetLastError(error);
+    return result;
+}
+
+// The wrappers note the record before they pass the call on, and a call that failed at once after it.
 BOOL WINAPI CheckedWaitCommEvent(HANDLE file, LPDWORD events, LPOVERLAPPED record) {
     ::InterlockedIncrement(&lineWaits);
-    if (record)
-        TheWatch().Starting("WaitCommEvent", file, record);
-    return realWaitCommEvent(file, events, record);
+    if (!record)
+        return realWaitCommEvent(file, events, record);
+    const unsigned serial = TheWatch().Starting("WaitCommEvent", file, record);
+    return Ended(realWaitCommEvent(file, events, record), serial);
 }
 
 BOOL WINAPI CheckedReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED record) {
-    if (record)
-        TheWatch().Starting("ReadFile", file, record);
-    return realReadFile(file, buffer, size, done, record);
+    if (!record)
+        return realReadFile(file, buffer, size, done, record);
+    const unsigned serial = TheWatch().Starting("ReadFile", file, record);
+    return Ended(realReadFile(file, buffer, size, done, record), serial);
 }
 
 BOOL WINAPI CheckedWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD done, LPOVERLAPPED record) {
-    if (record)
-        TheWatch().Starting("WriteFile", file, record);
-    return realWriteFile(file, buffer, size, done, record);
+    if (!record)
+        return realWriteFile(file, buffer, size, done, record);
+    const unsigned serial = TheWatch().Starting("WriteFile", file, record);
+    return Ended(realWriteFile(file, buffer, size, done, record), serial);
 }
 
 BOOL WINAPI CheckedGetOverlappedResult(HANDLE file, LPOVERLAPPED record, LPDWORD done, BOOL wait) {

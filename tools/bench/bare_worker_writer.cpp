@@ -57,7 +57,7 @@ DWORD WINAPI WriteLoop(LPVOID) {
         if (woken != WAIT_OBJECT_0)
             return 1;
         ::EnterCriticalSection(&worker.lock);
-        ::PurgeComm(worker.port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+        ::PurgeComm(worker.port, PURGE_RXABORT | PURGE_RXCLEAR);
         DWORD written = 0;
         if (!::WriteFile(worker.port, worker.frame, sizeof worker.frame, &written, &write) &&
             ::GetLastError() == ERROR_IO_PENDING)
