@@ -29,6 +29,8 @@ public:
         if (handle_)
             ::CloseHandle(std::exchange(handle_, nullptr));
     }
+    // Gives the handle up without closing it: it stays open until the process ends.
+    void Abandon() { handle_ = nullptr; }
 
 private:
     HANDLE handle_ = nullptr;

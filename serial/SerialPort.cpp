@@ -13,19 +13,12 @@ constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURG
 // pty, bytes the kernel has not passed on yet), and a frame once written must go out whole.
 constexpr DWORD kPurgeInput = PURGE_RXABORT | PURGE_RXCLEAR;
 constexpr UINT kWorkerExitCode = 100;
-// How long a record's status may lag behind its event (Wine); far more than the lag ever seen.
-constexpr DWORD kStatusLagMs = 1000;
+// Each of the two waits for a line-event wait to end at shutdown: after the mask change, then after
+// cancelling it. Such a wait ends within milliseconds wherever the driver honours either.
+constexpr DWORD kLineWaitEndMs = 500;
+// A line that has gone is tried again at this pace (a USB adapter pulled out and put back).
+constexpr DWORD kReopenEveryMs = 500;
 constexpr char kEventChar = 'q';
-
-// Waits for an overlapped operation to finish. Wine can signal the record's event before it writes
-// the record's status, and GetOverlappedResult then returns early: the record is reused only once
-// its status says done, or that late write would mark the next operation on it complete.
-void AwaitOutcome(HANDLE port, OVERLAPPED& record, DWORD& transferred) {
-    ::GetOverlappedResult(port, &record, &transferred, TRUE);
-    const DWORD start = ::GetTickCount();
-    while (!HasOverlappedIoCompleted(&record) && ::GetTickCount() - start < kStatusLagMs)
-        ::SwitchToThread();
-}
 
 }  // namespace
 
@@ -75,8 +68,10 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     ResetOrCreate(workerEnded);
     ResetOrCreate(readDone);
     ResetOrCreate(writeDone);
-    overlapped = OVERLAPPED{};
-    overlapped.hEvent = lineEvent.get();
+    if (!lineWait)
+        lineWait = std::make_unique<SLineWait>();
+    *lineWait = SLineWait{};
+    lineWait->record.hEvent = lineEvent.get();
     readOverlapped = OVERLAPPED{};
     readOverlapped.hEvent = readDone.get();
     writeOverlapped = OVERLAPPED{};
@@ -94,14 +89,11 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     ScopedLock<CCriticalSection> lock(ioLock);
     portHandle.Close();
 
-    wchar_t path[32];
-    std::swprintf(path, 32, L"\\\\.\\COM%u", number);
     wchar_t settings[80];
     std::swprintf(settings, 80, L"baud=%u parity=%lc data=%u stop=%u", baud, static_cast<wint_t>(parity), dataBits,
                   stopBits);
 
-    HANDLE port =
-        ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    HANDLE port = OpenDevice();
     if (port == INVALID_HANDLE_VALUE)
         return FALSE;
     portHandle.Reset(port);
@@ -123,6 +115,12 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     return TRUE;
 }
 
+HANDLE CSerialPort::OpenDevice() const {
+    wchar_t path[32];
+    std::swprintf(path, 32, L"\\\\.\\COM%u", portNumber);
+    return ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+}
+
 UINT CSerialPort::PortWorker(LPVOID engine) {
     auto* self = static_cast<CSerialPort*>(engine);
     // One worker per engine: a second one started for the same port leaves at once.
@@ -142,7 +140,7 @@ UINT CSerialPort::PortWorker(LPVOID engine) {
         // After a write the earlier wait may still run: a second one on its record would fail and
         // clear the event the first one is to set, losing its wake-up.
         if (!self->lineWaitPending) {
-            if (::WaitCommEvent(port, &self->lineEvents, &self->overlapped)) {
+            if (::WaitCommEvent(port, &self->lineWait->events, &self->lineWait->record)) {
                 COMSTAT status{};
                 if (!self->LineThere(&status) || status.cbInQue == 0)
                     continue;
@@ -201,29 +199,71 @@ bool CSerialPort::LineThere(COMSTAT* status) {
 
 void CSerialPort::WaitWithoutLine() {
     const HANDLE stopOrWrite[2] = {shutdownEvent.get(), writeEvent.get()};
-    if (::WaitForMultipleObjects(2, stopOrWrite, FALSE, INFINITE) == WAIT_OBJECT_0)
-        CloseAndEnd();
-    SendPending();  // fails and is reported: each press tells the line is still gone
+    switch (::WaitForMultipleObjects(2, stopOrWrite, FALSE, kReopenEveryMs)) {
+        case WAIT_OBJECT_0:
+            CloseAndEnd();
+        case WAIT_OBJECT_0 + 1:
+            SendPending();  // fails and is reported: a press made while the line is away is never kept
+            break;
+        default:
+            TryToReopen();
+            break;
+    }
+}
+
+void CSerialPort::TryToReopen() {
+    ScopedLock<CCriticalSection> lock(ioLock);
+    portHandle.Close();  // no operation runs on it: the line went between two of the worker's steps
+    HANDLE port = OpenDevice();
+    if (port == INVALID_HANDLE_VALUE)
+        return;
+    portHandle.Reset(port);
+    ApplyLineSettings(port);
+    Purge(kPurgeAll);
+    lineGone = false;
+}
+
+// The settings the first open built; a failed step is not reported, as at the first open.
+void CSerialPort::ApplyLineSettings(HANDLE port) {
+    const bool configured =
+        ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, eventMask) && ::SetCommState(port, &lineState);
+    (void)configured;
 }
 
 void CSerialPort::CollectLineWait() {
     DWORD ignored = 0;
-    AwaitOutcome(portHandle.get(), overlapped, ignored);
+    ::GetOverlappedResult(portHandle.get(), &lineWait->record, &ignored, TRUE);
     lineWaitPending = false;
 }
 
-void CSerialPort::EndLineWait() {
+bool CSerialPort::LineWaitEnds(DWORD withinMs) const {
+    return ::WaitForSingleObject(lineEvent.get(), withinMs) == WAIT_OBJECT_0;
+}
+
+bool CSerialPort::EndLineWait() {
     if (!lineWaitPending)
-        return;
+        return true;
     // A new event mask ends a pending wait at once; cancelling it is not enough everywhere (Wine
-    // lets it run on), and a wait that outlives the engine writes into freed memory.
-    ::SetCommMask(portHandle.get(), 0);
+    // lets it run on), but serves where the mask cannot be set (an adapter gone from under it).
+    HANDLE port = portHandle.get();
+    if (!(::SetCommMask(port, 0) && LineWaitEnds(kLineWaitEndMs)) &&
+        !(::CancelIo(port) && LineWaitEnds(kLineWaitEndMs)))
+        return false;
     CollectLineWait();
+    return true;
+}
+
+void CSerialPort::AbandonLine() {
+    portHandle.Abandon();
+    lineEvent.Abandon();
+    (void)lineWait.release();
 }
 
 void CSerialPort::CloseAndEnd() {
-    EndLineWait();
-    portHandle.Close();
+    if (EndLineWait())
+        portHandle.Close();
+    else
+        AbandonLine();
     // Signal before clearing the flag: once workerAlive is false the engine may be gone.
     ::SetEvent(workerEnded.get());
     workerAlive = FALSE;
@@ -255,7 +295,7 @@ void CSerialPort::SendPending() {
     DWORD written = 0;
     if (!::WriteFile(portHandle.get(), writeBuffer.get(), writeLength, &written, &writeOverlapped)) {
         if (::GetLastError() == ERROR_IO_PENDING)
-            AwaitOutcome(portHandle.get(), writeOverlapped, written);
+            ::GetOverlappedResult(portHandle.get(), &writeOverlapped, &written, TRUE);
         else
             ReportIoFailure();
     }
@@ -265,6 +305,9 @@ void CSerialPort::DrainInput() {
     // A stop ends the drain too: a line that never goes quiet would otherwise keep the worker
     // from ever seeing it.
     while (::WaitForSingleObject(shutdownEvent.get(), 0) != WAIT_OBJECT_0) {
+        // A press never waits behind received bytes: a device that talks on would hold it for ever.
+        if (::WaitForSingleObject(writeEvent.get(), 0) == WAIT_OBJECT_0)
+            SendPending();
         COMSTAT status{};
         {
             ScopedLock<CCriticalSection> lock(ioLock);
@@ -278,7 +321,7 @@ void CSerialPort::DrainInput() {
             ScopedLock<CCriticalSection> lock(ioLock);
             DWORD read = 0;
             if (!::ReadFile(portHandle.get(), &byte, 1, &read, &readOverlapped) && ::GetLastError() == ERROR_IO_PENDING)
-                AwaitOutcome(portHandle.get(), readOverlapped, read);
+                ::GetOverlappedResult(portHandle.get(), &readOverlapped, &read, TRUE);
         }
         Notify(WM_PORT_BYTE, byte);  // outside the lock: the owner may take its time
     }

@@ -46,13 +46,23 @@ private:
     bool LineThere(COMSTAT* status = nullptr);
     // The worker's wait once the line has gone: for the stop, or a write to fail.
     void WaitWithoutLine();
+    // Opens the port again where the line has gone, with the settings of the first open; the
+    // worker carries on with it once it opens.
+    void TryToReopen();
+    HANDLE OpenDevice() const;
+    void ApplyLineSettings(HANDLE port);
     void Notify(UINT message, WPARAM wParam) const;
     void ReportIoFailure() const;
     void Purge(DWORD actions) const;
     // Takes the outcome of the line-event wait once it has woken the worker, before its record is reused.
     void CollectLineWait();
-    // Ends a pending line-event wait and lets it finish: it writes into `overlapped` and `lineEvents`.
-    void EndLineWait();
+    // Ends a pending line-event wait and lets it finish: it writes into `lineWait`. False when it
+    // would not end, even cancelled (a driver that ignores the mask change, a removed adapter).
+    bool EndLineWait();
+    bool LineWaitEnds(DWORD withinMs) const;
+    // Leaves the port, the wait's record and its event to the process: closing or freeing them
+    // under a wait that still runs would have the system write into memory that is gone.
+    void AbandonLine();
     [[noreturn]] void CloseAndEnd();
     // A worker runs, or was started for this open and has not ended yet (it may not have run at all).
     bool WorkerOwed() const;
@@ -64,18 +74,22 @@ private:
     CHandle portHandle;                    // opened by OpenPort under ioLock; closed by the worker at shutdown
     std::atomic<BOOL> workerAlive{FALSE};  // written by the worker only; polled by the UI thread
     CHandle workerEnded;                   // reset by OpenPort; set by the worker as it ends
-    CHandle lineEvent;                     // the event of `overlapped`
+    CHandle lineEvent;                     // the event of the line-event wait's record
     HANDLE waitEvents[3] = {};             // shutdown, line event, write: lowest index wins
     // The system writes each completion into the record it was given and signals that record's
     // event: an operation that may be pending while another starts has a record and an event of its own.
-    OVERLAPPED overlapped{};       // the worker's line-event wait
-    OVERLAPPED readOverlapped{};   // the worker's reads
-    OVERLAPPED writeOverlapped{};  // the worker's writes
-    CHandle readDone;              // the event of `readOverlapped`
-    CHandle writeDone;             // the event of `writeOverlapped`
-    bool lineGone = false;         // the worker's own: the line went while it ran
-    bool lineWaitPending = false;  // the worker's own: its wait on `overlapped` has not yet woken it
-    DWORD lineEvents = 0;          // target of the pending line-event wait; outlives the worker's stack
+    struct SLineWait {
+        OVERLAPPED record{};
+        DWORD events = 0;  // what the wait reports
+    };
+    // The worker's line-event wait, on the heap: a wait that will not end at shutdown keeps it.
+    std::unique_ptr<SLineWait> lineWait;  // made by OpenPort; given up by a worker whose wait would not end
+    OVERLAPPED readOverlapped{};          // the worker's reads
+    OVERLAPPED writeOverlapped{};         // the worker's writes
+    CHandle readDone;                     // the event of `readOverlapped`
+    CHandle writeDone;                    // the event of `writeOverlapped`
+    bool lineGone = false;                // the worker's own: the line went while it ran
+    bool lineWaitPending = false;         // the worker's own: its wait on `lineWait` has not yet woken it
     COMMTIMEOUTS timeouts{};
     DCB lineState{};
     HWND owner = nullptr;  // the owner window's handle, taken at open; read by the worker

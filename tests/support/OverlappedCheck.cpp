@@ -15,8 +15,8 @@ struct Started {
     const OVERLAPPED* record;
     HANDLE event;
     const char* operation;
-    unsigned serial;            // which call this is
-    bool failedAtOnce = false;  // the call failed without going pending: nothing runs on the record
+    unsigned serial;    // which call this is
+    bool over = false;  // failed without going pending, or its outcome was collected: nothing runs on the record
 };
 
 class Watch {
@@ -42,7 +42,17 @@ public:
         Locked locked(lock_);
         for (Started& known : started_)
             if (known.serial == serial)
-                known.failedAtOnce = true;
+                known.over = true;
+    }
+
+    // GetOverlappedResult gave the outcome of the operation on `record`: it is over, whatever the
+    // record's status reads (Wine signals the event and returns the outcome before it writes the
+    // status, at times much later).
+    void Collected(const OVERLAPPED* record) {
+        Locked locked(lock_);
+        for (Started& known : started_)
+            if (known.record == record)
+                known.over = true;
     }
 
     // Before `file` is closed: an operation still pending on it would complete into its record
@@ -84,7 +94,7 @@ private:
 
     // The system writes the record's status as the operation completes: read it afresh.
     static bool StillPending(const Started& started) {
-        return !started.failedAtOnce && !HasOverlappedIoCompleted(const_cast<volatile OVERLAPPED*>(started.record));
+        return !started.over && !HasOverlappedIoCompleted(const_cast<volatile OVERLAPPED*>(started.record));
     }
 
     // A record still pending keeps its entry (a new operation on it is already a finding), so a
@@ -164,7 +174,12 @@ BOOL WINAPI CheckedWriteFile(HANDLE file, LPCVOID buffer, DWORD size, LPDWORD do
 BOOL WINAPI CheckedGetOverlappedResult(HANDLE file, LPOVERLAPPED record, LPDWORD done, BOOL wait) {
     if (record)
         TheWatch().Awaiting(record);
-    return realGetOverlappedResult(file, record, done, wait);
+    const BOOL result = realGetOverlappedResult(file, record, done, wait);
+    const DWORD error = ::GetLastError();
+    if (record && (result || error != ERROR_IO_INCOMPLETE))
+        TheWatch().Collected(record);
+    ::SetLastError(error);
+    return result;
 }
 
 BOOL WINAPI CheckedCloseHandle(HANDLE handle) {
