@@ -193,13 +193,17 @@ bool CSerialPort::LineThere(COMSTAT* status) {
     // with nothing to read, hundreds of times a second, and nothing would tell: report it once,
     // then wait only for writes and the stop.
     lineGone = true;
+    lastReopenTry = ::GetTickCount();
     ReportIoFailure();
     return false;
 }
 
 void CSerialPort::WaitWithoutLine() {
     const HANDLE stopOrWrite[2] = {shutdownEvent.get(), writeEvent.get()};
-    switch (::WaitForMultipleObjects(2, stopOrWrite, FALSE, kReopenEveryMs)) {
+    // Kept to its pace however often the user presses meanwhile.
+    const DWORD sinceTried = ::GetTickCount() - lastReopenTry;
+    const DWORD untilNextTry = sinceTried >= kReopenEveryMs ? 0 : kReopenEveryMs - sinceTried;
+    switch (::WaitForMultipleObjects(2, stopOrWrite, FALSE, untilNextTry)) {
         case WAIT_OBJECT_0:
             CloseAndEnd();
         case WAIT_OBJECT_0 + 1:
@@ -213,6 +217,7 @@ void CSerialPort::WaitWithoutLine() {
 
 void CSerialPort::TryToReopen() {
     ScopedLock<CCriticalSection> lock(ioLock);
+    lastReopenTry = ::GetTickCount();
     portHandle.Close();  // no operation runs on it: the line went between two of the worker's steps
     HANDLE port = OpenDevice();
     if (port == INVALID_HANDLE_VALUE)

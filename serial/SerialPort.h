@@ -89,6 +89,7 @@ private:
     CHandle readDone;                     // the event of `readOverlapped`
     CHandle writeDone;                    // the event of `writeOverlapped`
     bool lineGone = false;                // the worker's own: the line went while it ran
+    DWORD lastReopenTry = 0;              // the worker's own: when the line went or was last tried again
     bool lineWaitPending = false;         // the worker's own: its wait on `lineWait` has not yet woken it
     COMMTIMEOUTS timeouts{};
     DCB lineState{};

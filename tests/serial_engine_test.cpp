@@ -508,6 +508,74 @@ TEST_CASE_FIXTURE(EngineCase, "destroying the engine before its new worker's fir
     ::CloseHandle(worker);
 }
 
+TEST_CASE_FIXTURE(EngineCase, "a press made while the worker reports a burst of received bytes is taken at once") {
+    RecordingOwner owner;
+    PeerPort peer(13);
+    CSerialPort engine;
+    REQUIRE(Open(engine, owner, 3));
+    StartListeningWorker(engine);
+    REQUIRE(peer.Write(Bytes(4000, 'x')));
+    REQUIRE(WaitUntil([&] { return owner.BytesReceived().size() >= 10; }));
+    // The worker is in the middle of the burst, waiting for this thread to take the next byte.
+    const size_t reportedByThePress = owner.BytesReceived().size();
+    Place(engine, Frame("DF"));
+    CHECK(Hex(peer.Read(5, 3000)) == Hex(Frame("DF")));
+    // The byte it was handing over, then the frame; the write purged the rest of the burst.
+    CHECK(owner.BytesReceived().size() <= reportedByThePress + 2);
+}
+
+// Makes the engine's SetCommMask(port, 0) at its stop fail, or do nothing, as a driver of a removed
+// adapter may: under Wine, CancelIo does not end the pending wait either.
+struct StopMaskIgnored {
+    static inline decltype(&::SetCommMask) realSetCommMask = nullptr;
+    static inline volatile LONG armed = 0;
+    static inline BOOL answer = FALSE;
+
+    static BOOL WINAPI Ignored(HANDLE port, DWORD mask) {
+        if (armed && mask == 0)
+            return answer;
+        return realSetCommMask(port, mask);
+    }
+};
+
+TEST_CASE_FIXTURE(EngineCase,
+                  "a stop whose line-event wait will not end still comes back, and Connect works after it") {
+    REQUIRE(WrapImport("kernel32.dll", "SetCommMask", &StopMaskIgnored::Ignored, &StopMaskIgnored::realSetCommMask));
+    RecordingOwner owner;
+    PeerPort peer(13);
+    for (BOOL answer : {FALSE, TRUE}) {
+        CAPTURE(answer);
+        StopMaskIgnored::answer = answer;
+        // Disconnect, then Connect: the new open waits for the old worker.
+        {
+            CSerialPort engine;
+            REQUIRE(Open(engine, owner, 3));
+            StartListeningWorker(engine);
+            StopMaskIgnored::armed = 1;
+            ::SetEvent(engine.shutdownEvent.get());
+            CHECK(Open(engine, owner, 3));
+            StopMaskIgnored::armed = 0;
+            StartWorker(engine);
+            Place(engine, Frame("DF"));
+            CHECK(Hex(peer.Read(5, 3000)) == Hex(Frame("DF")));
+        }
+        // Closing: the destructor waits for the worker.
+        HANDLE worker = nullptr;
+        {
+            CSerialPort engine;
+            REQUIRE(Open(engine, owner, 3));
+            const LONG before = OverlappedCheck::LineWaitsStarted();
+            worker = StartWorkerHandle(engine);
+            REQUIRE(WaitUntil([&] { return OverlappedCheck::LineWaitsStarted() != before; }));
+            StopMaskIgnored::armed = 1;
+        }
+        StopMaskIgnored::armed = 0;
+        CHECK(::WaitForSingleObject(worker, 5000) == WAIT_OBJECT_0);
+        ::CloseHandle(worker);
+    }
+    // The waits left running hold their ports open until this process ends; nothing was freed under them.
+}
+
 TEST_CASE("the overlapped check catches a record, or its event, reused while an operation on it is pending") {
     REQUIRE(OverlappedCheck::Install());
     OverlappedCheck::Take();

@@ -21,9 +21,14 @@ gone() { ! kill -0 "$1" 2>/dev/null; }
 
 cut() {
     [ -f "$d/pid" ] || return 0
-    local pid
+    local pid link
     pid=$(cat "$d/pid")
     rm -f "$d/pid"
+    # A pulled adapter's COM number opens nothing: the links go first, so that no open in between
+    # finds the old pty, or whatever new pty is given its number next (another cable's).
+    for link in com8 com28 "$device_link"; do
+        ln -sfn "$d/gone" "$dos/$link"
+    done
     kill "$pid" 2>/dev/null || true
     wait_for 10 gone "$pid"
 }
