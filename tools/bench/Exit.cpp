@@ -21,42 +21,35 @@ void Close(const PanelProcess& program, CloseWay way) {
         ::PostMessageW(program.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
-void TimeExit(const PanelProcess& program, CloseWay way, Samples& samples) {
+TimedRun TimeExit(const PanelProcess& program, CloseWay way) {
     const Stopwatch sinceClose;
     Close(program, way);
     DWORD code = 0;
     const bool ended = program.WaitForExit(kHangMs, &code);
     const double ms = sinceClose.Ms();
     if (!ended)
-        CountFailure(samples, L"a process did not end within 5 s");
-    else if (code != 0)
-        CountFailure(samples, L"a process ended with code " + std::to_wstring(code));
-    else
-        samples.ms.push_back(ms);
+        return {ms, L"a process did not end within 5 s"};
+    if (code != 0)
+        return {ms, L"a process ended with code " + std::to_wstring(code)};
+    return {ms, {}};
 }
 
-void PanelRun(const std::wstring& exe, const PeerPort& peer, CloseWay way, Samples& samples) {
+TimedRun PanelRun(const std::wstring& exe, const PeerPort& peer, CloseWay way) {
     const PanelProcess panel(exe);
-    if (!panel.Window() || !ConnectPanel(panel, kPort)) {
-        CountFailure(samples, L"the panel did not connect on COM3");
-        return;
-    }
+    if (!panel.Window() || !ConnectPanel(panel, kPort))
+        return {0, L"the panel did not connect on COM3"};
     peer.Discard();
     panel.Click(kBenchButton);
-    if (peer.Read(kFrameLength, kFrameTimeoutMs).size() != kFrameLength) {
-        CountFailure(samples, L"the panel's frame did not arrive");
-        return;
-    }
-    TimeExit(panel, way, samples);
+    if (peer.Read(kFrameLength, kFrameTimeoutMs).size() != kFrameLength)
+        return {0, L"the panel's frame did not arrive"};
+    return TimeExit(panel, way);
 }
 
-void FloorRun(const std::wstring& exe, CloseWay way, Samples& samples) {
+TimedRun FloorRun(const std::wstring& exe, CloseWay way) {
     const auto floor = StartBare(exe, kPort);
-    if (!floor->Window() || floor->Text(IDC_CONNECT) != L"Disconnect") {
-        CountFailure(samples, L"the floor did not start on COM3");
-        return;
-    }
-    TimeExit(*floor, way, samples);
+    if (!floor->Window() || floor->Text(IDC_CONNECT) != L"Disconnect")
+        return {0, L"the floor did not start on COM3"};
+    return TimeExit(*floor, way);
 }
 
 }  // namespace
@@ -70,16 +63,18 @@ void TimeAlternateExits(const std::wstring& panelExe, const std::wstring& floorE
     }
     // The first run of each loads its files from disk and is not counted; the order turns each
     // run, so neither always follows the other.
-    Samples firstPanel, firstFloor;
     for (int run = -1; run < runs; ++run) {
-        Samples& panelRuns = run < 0 ? firstPanel : panel;
-        Samples& floorRuns = run < 0 ? firstFloor : floor;
+        TimedRun panelRun, floorRun;
         if (run % 2 == 0) {
-            PanelRun(panelExe, peer, way, panelRuns);
-            FloorRun(floorExe, way, floorRuns);
+            panelRun = PanelRun(panelExe, peer, way);
+            floorRun = FloorRun(floorExe, way);
         } else {
-            FloorRun(floorExe, way, floorRuns);
-            PanelRun(panelExe, peer, way, panelRuns);
+            floorRun = FloorRun(floorExe, way);
+            panelRun = PanelRun(panelExe, peer, way);
+        }
+        if (run >= 0) {
+            Add(panel, panelRun);
+            Add(floor, floorRun);
         }
     }
 }

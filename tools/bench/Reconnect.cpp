@@ -13,25 +13,21 @@ constexpr int kFloorPort = 4;
 constexpr int kWarmUpCycles = 10;
 constexpr double kGiveUpMs = 5000;
 
-void Cycle(const PanelProcess& program, Samples& samples) {
+TimedRun Cycle(const PanelProcess& program) {
     const Stopwatch sinceDisconnect;
     program.Click(IDC_CONNECT);
-    const bool disconnected = program.Text(IDC_CONNECT) == L"connect";
-    if (disconnected)
-        program.Click(IDC_CONNECT);
+    if (program.Text(IDC_CONNECT) != L"connect")
+        return {0, L"a click did not disconnect"};
+    program.Click(IDC_CONNECT);
     // The panel's click is handled when Click returns; the wait only guards against one that is not.
-    while (disconnected && program.Text(IDC_CONNECT) != L"Disconnect" && sinceDisconnect.Ms() <= kGiveUpMs)
+    while (program.Text(IDC_CONNECT) != L"Disconnect") {
+        if (sinceDisconnect.Ms() > kGiveUpMs) {
+            program.Click(IDC_CONNECT);  // back to connected for the next cycle, if it will
+            return {0, L"a click did not connect again within 5 s"};
+        }
         ::Sleep(1);
-    const double ms = sinceDisconnect.Ms();
-    const bool connected = program.Text(IDC_CONNECT) == L"Disconnect";
-    if (!connected)
-        program.Click(IDC_CONNECT);  // back to connected for the next cycle, if it will
-    if (!disconnected)
-        CountFailure(samples, L"a click did not disconnect");
-    else if (!connected)
-        CountFailure(samples, L"a click did not connect again within 5 s");
-    else
-        samples.ms.push_back(ms);
+    }
+    return {sinceDisconnect.Ms(), {}};
 }
 
 }  // namespace
@@ -52,10 +48,11 @@ void TimeAlternateReconnects(const std::wstring& panelExe, const std::wstring& f
     // turns each cycle, so neither always follows the other.
     std::mt19937 random(20261);
     std::uniform_int_distribution<DWORD> gapMs(3, 12);
-    Samples warmUp;
     for (int cycle = -kWarmUpCycles; cycle < cycles; ++cycle) {
         const auto turn = [&](const PanelProcess& side, Samples& samples) {
-            Cycle(side, cycle < 0 ? warmUp : samples);
+            const TimedRun run = Cycle(side);
+            if (cycle >= 0)
+                Add(samples, run);
             ::Sleep(gapMs(random));
         };
         if (cycle % 2 == 0) {

@@ -10,9 +10,18 @@ struct Samples {
     std::wstring problem;    // why the program could not be measured at all, or what went wrong first
 };
 
-// Counts a failed run; the first one's reason is kept.
-inline void CountFailure(Samples& samples, const std::wstring& why) {
+// One run: its time, or why it failed.
+struct TimedRun {
+    double ms = 0;
+    std::wstring failure;  // empty if it did what it should
+};
+
+inline void Add(Samples& samples, const TimedRun& run) {
+    if (run.failure.empty()) {
+        samples.ms.push_back(run.ms);
+        return;
+    }
     ++samples.failures;
     if (samples.problem.empty())
-        samples.problem = why;
+        samples.problem = run.failure;
 }
