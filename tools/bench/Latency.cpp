@@ -3,7 +3,7 @@
 #include <memory>
 #include <random>
 
-#include "Panel.h"
+#include "BenchPrograms.h"
 #include "PeerPort.h"
 #include "Stopwatch.h"
 #include "ui/DeviceCommands.h"
@@ -15,28 +15,22 @@ constexpr int kPanelPeer = 13;
 constexpr int kWriterPorts[kMaxBareWriters][2] = {{4, 14}, {5, 15}, {12, 22}};  // the program's end, the far end
 constexpr int kWarmUpPresses = 10;
 constexpr DWORD kFrameTimeoutMs = 3000;
-constexpr int kSearch = 1000;
-constexpr int kConnect = 1002;
 
 // One program under measurement: its process, and the far end of its cable.
 struct Side {
     std::unique_ptr<PanelProcess> program;
     std::unique_ptr<PeerPort> peer;
-    LatencySamples* samples = nullptr;
+    Samples* samples = nullptr;
     HWND button = nullptr;
 };
 
 bool StartPanel(const std::wstring& exe, Side& side) {
     side.program = std::make_unique<PanelProcess>(exe);
-    PanelProcess& panel = *side.program;
-    if (!panel.Window()) {
+    if (!side.program->Window()) {
         side.samples->problem = L"the panel did not start";
         return false;
     }
-    panel.Click(kSearch);
-    panel.SelectPort(L"COM" + std::to_wstring(kPanelPort));
-    panel.Click(kConnect);
-    if (panel.Text(kConnect) != L"Disconnect") {
+    if (!ConnectPanel(*side.program, kPanelPort)) {
         side.samples->problem = L"the panel did not connect on COM3";
         return false;
     }
@@ -44,10 +38,7 @@ bool StartPanel(const std::wstring& exe, Side& side) {
 }
 
 bool StartWriter(const std::wstring& exe, int port, Side& side) {
-    // The writer reads its port from the environment it inherits.
-    ::SetEnvironmentVariableW(L"QUORVEX_BARE_LINE", std::to_wstring(port).c_str());
-    side.program = std::make_unique<PanelProcess>(exe);
-    ::SetEnvironmentVariableW(L"QUORVEX_BARE_LINE", nullptr);
+    side.program = StartBare(exe, port);
     if (!side.program->Window()) {
         side.samples->problem = L"the bare writer did not start (COM" + std::to_wstring(port) + L" would not open?)";
         return false;
@@ -80,8 +71,8 @@ void Press(Side& side, bool counted, const Bytes& expected) {
 }  // namespace
 
 void TimeInterleavedPresses(const std::wstring& panelExe, const std::vector<std::wstring>& writerExes, int presses,
-                            LatencySamples& panel, std::vector<LatencySamples>& writers) {
-    writers.assign(writerExes.size() < kMaxBareWriters ? writerExes.size() : kMaxBareWriters, LatencySamples{});
+                            Samples& panel, std::vector<Samples>& writers) {
+    writers.assign(writerExes.size() < kMaxBareWriters ? writerExes.size() : kMaxBareWriters, Samples{});
     std::vector<Side> sides(writers.size() + 1);
     sides[0].samples = &panel;
     bool ready = StartPanel(panelExe, sides[0]) && OpenPeer(kPanelPeer, sides[0]);

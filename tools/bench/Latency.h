@@ -7,11 +7,7 @@
 #include <string>
 #include <vector>
 
-struct LatencySamples {
-    std::vector<double> ms;  // one per press whose frame arrived whole and right
-    int failures = 0;        // presses whose frame did not arrive, or arrived wrong
-    std::wstring problem;    // why a program could not be measured at all
-};
+#include "Samples.h"
 
 // The first single-screen button of the panel and of the bare writers, and its frame.
 constexpr int kBenchButton = 1003;
@@ -21,6 +17,7 @@ constexpr size_t kMaxBareWriters = 3;
 // Runs the shipped panel (connected on COM3, which Search finds as a registered device, read at
 // COM13) and the bare writers (on COM4, COM5 and COM12, read at COM14, COM15 and COM22) at once,
 // and presses each one's button `presses` times, in turn, press by press: whatever else the
-// machine does meanwhile falls on all of them alike. Fills `panel` and one entry per writer.
+// machine does meanwhile falls on all of them alike. Fills `panel` and one entry per writer; a
+// failure is a press whose frame did not arrive, or arrived wrong.
 void TimeInterleavedPresses(const std::wstring& panelExe, const std::vector<std::wstring>& writerExes, int presses,
-                            LatencySamples& panel, std::vector<LatencySamples>& writers);
+                            Samples& panel, std::vector<Samples>& writers);

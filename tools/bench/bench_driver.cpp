@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "Bench.h"
+#include "BenchPrograms.h"
+#include "Exit.h"
 #include "Figures.h"
 #include "Footprint.h"
 #include "Latency.h"
 #include "Panel.h"
+#include "Reconnect.h"
 #include "Startup.h"
 #include "helpers/ComDevices.h"
 
@@ -24,6 +27,8 @@ namespace {
 
 constexpr int kPresses = 1000;  // p99 is then the 10th slowest, not the 3rd
 constexpr int kStarts = 30;
+constexpr int kExitsPerWay = 20;  // the slowest is then the 20th, and p99 would be the same
+constexpr int kReconnects = 100;
 constexpr DWORD kIdleMs = 10000;
 constexpr DWORD kSettleMs = 1000;
 constexpr long long kX64SizeLimit = 1500000;
@@ -31,7 +36,7 @@ constexpr long long kX64SizeLimit = 1500000;
 // One build tree's panel and its floors, all built alike for the same architecture.
 struct Programs {
     const char* arch;
-    std::wstring panel, writer, workerWriter, eventWriter, dialog, panelDialog;
+    std::wstring panel, writer, workerWriter, eventWriter, dialog, panelDialog, lineDialog;
 };
 
 class Report {
@@ -66,26 +71,27 @@ double Ratio(double value, double floor) { return floor > 0 ? value / floor : 0;
 
 double CorePercent(double cpuSeconds) { return 100.0 * cpuSeconds / (kIdleMs / 1000.0); }
 
-void SideLine(Report& report, const char* label, const std::vector<double>& ms, int failures,
-              const std::wstring& problem) {
-    report.Line("   %-34s median %7.3f ms   p99 %7.3f ms   (%zu presses, %d failed)%s%s", label, Median(ms),
-                Percentile(ms, 99), ms.size(), failures, problem.empty() ? "" : "  ", Narrow(problem).c_str());
+// The median and the given tail, "p99" or "slowest" (the 100th percentile), of one program's runs.
+void SideLine(Report& report, const char* label, const Samples& samples, const char* runs, double tail = 99) {
+    report.Line("   %-34s median %7.3f ms   %s %7.3f ms   (%zu %s, %d failed)%s%s", label, Median(samples.ms),
+                tail < 100 ? "p99" : "slowest", Percentile(samples.ms, tail), samples.ms.size(), runs, samples.failures,
+                samples.problem.empty() ? "" : "  ", Narrow(samples.problem).c_str());
 }
 
 void LatencySection(const Programs& programs, Report& report) {
     Progress("press-to-wire latency");
-    LatencySamples panel;
-    std::vector<LatencySamples> writers;
+    Samples panel;
+    std::vector<Samples> writers;
     TimeInterleavedPresses(programs.panel, {programs.workerWriter, programs.eventWriter, programs.writer}, kPresses,
                            panel, writers);
-    const LatencySamples& worker = writers[0];
-    const LatencySamples& events = writers[1];
-    const LatencySamples& bare = writers[2];
+    const Samples& worker = writers[0];
+    const Samples& events = writers[1];
+    const Samples& bare = writers[2];
     report.Line("   %s:", programs.arch);
-    SideLine(report, "Quorvex.exe:", panel.ms, panel.failures, panel.problem);
-    SideLine(report, "bare worker writer (floor):", worker.ms, worker.failures, worker.problem);
-    SideLine(report, "  + a line-event wait pending:", events.ms, events.failures, events.problem);
-    SideLine(report, "bare writer (lowest floor):", bare.ms, bare.failures, bare.problem);
+    SideLine(report, "Quorvex.exe:", panel, "presses");
+    SideLine(report, "bare worker writer (floor):", worker, "presses");
+    SideLine(report, "  + a line-event wait pending:", events, "presses");
+    SideLine(report, "bare writer (lowest floor):", bare, "presses");
     report.Line("   against the worker floor: median %s, p99 %s",
                 RatioVerdict(Median(panel.ms), Median(worker.ms), 1.2).c_str(),
                 RatioVerdict(Percentile(panel.ms, 99), Percentile(worker.ms, 99), 1.2).c_str());
@@ -165,11 +171,8 @@ void FootprintOf(const Programs& programs, Report& report) {
         PanelProcess panel(programs.panel);
         ::Sleep(kSettleMs);
         CpuLine(report, "Quorvex.exe, not connected:", CpuOver(panel.Process(), "Quorvex.exe", kIdleMs));
-        panel.Click(1000);
-        panel.SelectPort(L"COM3");
-        panel.Click(1002);
+        const bool isConnected = ConnectPanel(panel, 3);
         ::Sleep(kSettleMs);
-        const bool isConnected = panel.Text(1002) == L"Disconnect";
         connected = CpuLine(report, isConnected ? "Quorvex.exe, connected on COM3:" : "Quorvex.exe, FAILED to connect:",
                             CpuOver(panel.Process(), "Quorvex.exe", kIdleMs));
         panelMemory = MemoryOf(panel.Process(), "Quorvex.exe");
@@ -207,6 +210,42 @@ void FootprintSection(const std::vector<Programs>& builds, Report& report) {
         report.Line("   Exe size: x86 %lld bytes.", FileSize(builds.back().panel));
 }
 
+// The panel against its floor, median with a target and the tail shown; failed runs are called out,
+// as the median says nothing of them.
+void AgainstFloor(Report& report, const Samples& panel, const Samples& floor, double tail) {
+    report.Line("   against the floor: median %s; %s %.2fx (shown, no target)",
+                RatioVerdict(Median(panel.ms), Median(floor.ms), 1.2).c_str(), tail < 100 ? "p99" : "slowest",
+                Ratio(Percentile(panel.ms, tail), Percentile(floor.ms, tail)));
+    if (panel.failures > 0)
+        report.Line("   the panel FAILED %d runs: the figures above are of the others", panel.failures);
+}
+
+void ExitSection(const Programs& programs, Report& report) {
+    Progress("exit when connected");
+    const struct {
+        CloseWay way;
+        const char* name;
+    } ways[] = {{CloseWay::Escape, "Escape"}, {CloseWay::CloseBox, "the close box (WM_SYSCOMMAND SC_CLOSE)"}};
+    for (const auto& way : ways) {
+        Samples panel, floor;
+        TimeAlternateExits(programs.panel, programs.lineDialog, way.way, kExitsPerWay, panel, floor);
+        report.Line("   %s, closed by %s:", programs.arch, way.name);
+        SideLine(report, "Quorvex.exe:", panel, "runs", 100);
+        SideLine(report, "bare line dialog (floor):", floor, "runs", 100);
+        AgainstFloor(report, panel, floor, 100);
+    }
+}
+
+void ReconnectSection(const Programs& programs, Report& report) {
+    Progress("Disconnect+Connect");
+    Samples panel, floor;
+    TimeAlternateReconnects(programs.panel, programs.lineDialog, kReconnects, panel, floor);
+    report.Line("   %s:", programs.arch);
+    SideLine(report, "Quorvex.exe:", panel, "cycles");
+    SideLine(report, "bare line dialog (floor):", floor, "cycles");
+    AgainstFloor(report, panel, floor, 99);
+}
+
 Programs ProgramsIn(const char* arch, const std::wstring& buildDir) {
     const std::string build = Narrow(buildDir);
     auto program = [&build](const char* path) { return UnixToWindowsPath(build + "/" + path); };
@@ -216,7 +255,8 @@ Programs ProgramsIn(const char* arch, const std::wstring& buildDir) {
             program("tools/bench/bare_worker_writer.exe"),
             program("tools/bench/bare_event_writer.exe"),
             program("tools/bench/bare_dialog.exe"),
-            program("tools/bench/bare_panel_dialog.exe")};
+            program("tools/bench/bare_panel_dialog.exe"),
+            program("tools/bench/bare_line_dialog.exe")};
 }
 
 bool WriteFileText(const std::wstring& path, const std::string& text) {
@@ -264,5 +304,22 @@ int wmain(int argc, wchar_t** argv) {
         StartupSection(programs, report);
     report.Line("");
     FootprintSection(builds, report);
+    report.Line("");
+    report.Line("4. Exit when connected: the panel connected on COM3, one frame sent so its worker has come round");
+    report.Line("   to its line-event wait on the quiet line, then closed; from the close to the end of its process");
+    report.Line("   (a failure: no end within 5 s, or an exit code other than 0). Floor: a bare dialog holding");
+    report.Line("   COM3 open overlapped with a worker's WaitCommEvent pending, which it ends with SetCommMask(0)");
+    report.Line("   and collects with GetOverlappedResult before it closes the port. Panel and floor alternate, a");
+    report.Line("   fresh process each run, %d runs each way.", kExitsPerWay);
+    for (const Programs& programs : builds)
+        ExitSection(programs, report);
+    report.Line("");
+    report.Line("5. Disconnect+Connect: on the connected panel, a click on Connect/Disconnect and a click again,");
+    report.Line("   until it reads \"Disconnect\" again. Floor: the same two clicks on the bare dialog of 4., on");
+    report.Line("   COM4 (both run at once, each on a cable of its own): the wait ended and collected, the port");
+    report.Line("   closed, opened again overlapped at 9600 8N1 with an event mask, a new wait pending. Cycled in");
+    report.Line("   turn, %d cycles each.", kReconnects);
+    for (const Programs& programs : builds)
+        ReconnectSection(programs, report);
     return WriteFileText(reportPath, report.Text()) ? 0 : 1;
 }

@@ -12,7 +12,7 @@ dir=$root/build/bench
 scripts=$root/tests/bench
 report=$dir/report.txt
 
-for exe in "$x64/tools/bench/bench_driver.exe" {"$x64","$x86"}/{Quorvex,tools/bench/bare_{writer,worker_writer,event_writer,dialog,panel_dialog}}.exe; do
+for exe in "$x64/tools/bench/bench_driver.exe" {"$x64","$x86"}/{Quorvex,tools/bench/bare_{writer,worker_writer,event_writer,dialog,panel_dialog,line_dialog}}.exe; do
     [ -f "$exe" ] || { echo "missing $exe: build first (make build)" >&2; exit 2; }
 done
 
