@@ -112,8 +112,7 @@ private:
 // The simulator behind a TCP port on loopback, allowed `descriptors` open files until Allow().
 class SimulatorOnTcp {
 public:
-    explicit SimulatorOnTcp(rlim_t descriptors) : logPath_("line_test_tcp_" + std::to_string(getpid())) {
-        pid_ = fork();
+    explicit SimulatorOnTcp(rlim_t descriptors) : logPath_("line_test_tcp_" + std::to_string(getpid())), pid_(fork()) {
         REQUIRE(pid_ >= 0);
         if (pid_ == 0) {
             for (int fd = 3; fd < 1024; ++fd)
@@ -166,7 +165,7 @@ public:
 
 private:
     std::string logPath_;
-    pid_t pid_ = -1;
+    pid_t pid_;
 };
 
 }  // namespace
