@@ -33,6 +33,8 @@ source "$(dirname "$(realpath "$0")")/../tools/wait-for.sh"
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # Any process of the run's prefix: every Wine process carries its WINEPREFIX.
 prefix_processes() { grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
+# A command of its own for wait_for: an argument "$(...)" would be counted once, before the wait.
+no_prefix_processes() { [ -z "$(prefix_processes)" ]; }
 
 rm -rf "$dir"
 mkdir -p "$dir"
@@ -88,7 +90,7 @@ panel_on() {
     if [ -e "$run/cable" ] || [ -e "$run/simulator.log" ]; then
         fail "run-panel.sh laid a cable or ran a simulator of its own"
     fi
-    wait_for 5 test -z "$(prefix_processes)" || fail "left running: $(prefix_processes | tr '\n' ' ')"
+    wait_for 5 no_prefix_processes || fail "left running: $(prefix_processes | tr '\n' ' ')"
     echo "the panel on $line (COM3): Search, Connect, frame [$frame] at the simulator, nothing left running"
 }
 panel_on "$line" "$dir/simulator.log" tty
@@ -122,12 +124,19 @@ fi
 port_processes() { grep -lzE "tcp:127\.0\.0\.1:$1\b" /proc/[0-9]*/cmdline 2>/dev/null | cut -d/ -f3; }
 coproc ports { "$(dirname "$0")/bench/dead-ports.py"; }
 pids+=("$ports_PID")
-read -r refusing silent <&"${ports[0]}"
+read -r refusing silent _ <&"${ports[0]}"
 for server in "refusing refused the connection" "silent did not answer"; do
     read -r which message <<<"$server"
     began=$SECONDS
     refused "a $which server" "$message" DISPLAY="$display" "$run_panel" "tcp:127.0.0.1:${!which}"
     [ $((SECONDS - began)) -le 6 ] || fail "a $which server: refused only after $((SECONDS - began)) s"
     [ -z "$(port_processes "${!which}")" ] || fail "a $which server: the bridge was left running"
+done
+# A serial server's address by the sender's rule, checked before socat sees it: anything after the
+# port would be one of socat's options (crlf turns each line feed of the frames into CR LF).
+for address in "tcp:127.0.0.1:$refusing,crlf" "tcp:bad_host:$refusing" "tcp:[::1:$refusing" "tcp:127.0.0.1:0" \
+    "tcp:127.0.0.1:65536" "tcp:127.0.0.1"; do
+    refused "the address $address" "a port from 1 to 65535" DISPLAY="$display" "$run_panel" "$address"
+    [ -z "$(port_processes "$refusing")" ] || fail "the address $address: socat was started"
 done
 echo "bad lines refused, nothing started"

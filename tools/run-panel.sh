@@ -45,12 +45,27 @@ need_display() {
         refuse "no display. With LINE the panel drives a real multiviewer, so a person drives the panel: run it in a desktop session (DISPLAY set). The scripted session plays only against the simulator (make run without LINE)."
 }
 
+# tcp:HOST:PORT by the rule quorvex-send and the simulator share (tools/line/TcpAddress.cpp): HOST of
+# letters, digits, dots and hyphens, or an IPv6 address in brackets; PORT from 1 to 65535. Nothing
+# else reaches socat, where a comma would start options of its own (crlf rewrites the frames).
+check_tcp_address() {
+    local address=${line#tcp:}
+    local host=${address%:*} port=${address##*:}
+    if [[ $address == *:* && $port =~ ^[0-9]{1,5}$ ]] && ((10#$port >= 1 && 10#$port <= 65535)) &&
+        [[ $host =~ ^[A-Za-z0-9.-]+$ || $host =~ ^\[[0-9A-Fa-f:.]*:[0-9A-Fa-f:.]*\]$ ]]; then
+        tcp_address="$host:$((10#$port))"
+        return 0
+    fi
+    refuse "$line is not a serial server's address: tcp:HOST:PORT takes a host of letters, digits, dots and hyphens or an IPv6 address in brackets, and a port from 1 to 65535."
+}
+
 # A serial server's TCP port: socat connects first and only then makes the pty, so a server that
 # refuses or does not answer is refused before anything else starts. The pty is then the line.
 bridge_tcp_line() {
+    check_tcp_address
     need_display
     bridge=$(mktemp -d)
-    socat "tcp:${line#tcp:},connect-timeout=$connect_seconds" pty,raw,echo=0,link="$bridge/line" \
+    socat "tcp:$tcp_address,connect-timeout=$connect_seconds" pty,raw,echo=0,link="$bridge/line" \
         >"$bridge/socat.log" 2>&1 </dev/null &
     pids+=($!)
     wait_for $((connect_seconds + 2)) bash -c "test -e '$bridge/line' || ! kill -0 $! 2>/dev/null"

@@ -35,7 +35,9 @@ present=$(cd "$top" && find . -type f ! -name SHA256SUMS -printf '%P\n' | sort)
 for pair in "64-bit=$5" "XP-32-bit=$6"; do
     folder=${pair%%=*}
     tree=${pair#*=}
-    [ -f "$top/$folder/Quorvex.exe" ] || fail "no $folder/Quorvex.exe in the zip"
+    for exe in Quorvex.exe quorvex-send.exe; do
+        [ -f "$top/$folder/$exe" ] || fail "no $folder/$exe in the zip"
+    done
     for exe in "$top/$folder"/*.exe; do
         cmp -s "$exe" "$tree/$(basename "$exe")" || fail "$folder/$(basename "$exe") is not $tree's: run make dist"
         size=$(stat -c %s "$exe")
@@ -48,12 +50,10 @@ for pair in "64-bit=$5" "XP-32-bit=$6"; do
     QUORVEX_EXE=$(windows_path "$top/$folder/Quorvex.exe") "$wine_run" "$bench" "$check" ||
         fail "$folder/Quorvex.exe, unpacked, did not pass release_check"
     echo "$folder/Quorvex.exe: window, About box and version resource as they should be, closed cleanly"
-    if [ -f "$top/$folder/quorvex-send.exe" ]; then
-        list=$("$wine_run" "$bench" "$top/$folder/quorvex-send.exe" --list </dev/null) ||
-            fail "$folder/quorvex-send.exe --list failed"
-        for code in "${codes[@]}"; do
-            grep -qw "$code" <<<"$list" || fail "$folder/quorvex-send.exe --list does not list $code"
-        done
-        echo "$folder/quorvex-send.exe --list: all ${#codes[@]} commands"
-    fi
+    list=$("$wine_run" "$bench" "$top/$folder/quorvex-send.exe" --list </dev/null) ||
+        fail "$folder/quorvex-send.exe --list failed"
+    for code in "${codes[@]}"; do
+        grep -qw "$code" <<<"$list" || fail "$folder/quorvex-send.exe --list does not list $code"
+    done
+    echo "$folder/quorvex-send.exe --list: all ${#codes[@]} commands"
 done

@@ -16,6 +16,7 @@ enum ExitCode : int {
     kNotSerial = 8,       // the line cannot be set to 9600 8N1
     kRefused = 9,         // the serial server refused the connection
     kNoAnswer = 10,       // the serial server did not answer in time
+    kServerHungUp = 11,   // the serial server hung up before or just after the last frame
 };
 
 struct Failure {

@@ -14,6 +14,8 @@ public:
     virtual ~Line() = default;
     // Sends the bytes whole and returns once they have left this end of the line.
     virtual bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) = 0;
+    // After the last frame: false and *failure set when the far end shows it did not take them.
+    virtual bool Finish(Failure*) { return true; }
 };
 
 // Opened at 9600 8N1, no flow control, DTR and RTS on; nullptr and *failure set when it cannot be.

@@ -24,11 +24,25 @@ void WriteText(std::FILE* stream, const std::string& text) {
     std::fflush(stream);
 }
 
+namespace {
+
+std::string Utf8(const wchar_t* text, int length) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text, length, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
+
+}  // namespace
+
+// The system's text in UTF-16, then UTF-8: the ANSI text of a non-English Windows is in its code
+// page, not UTF-8.
 std::string ErrorText(unsigned long error) {
-    char* text = nullptr;
-    ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = text ? text : "error " + std::to_string(error);
+    wchar_t* text = nullptr;
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message = length ? Utf8(text, static_cast<int>(length)) : "error " + std::to_string(error);
     ::LocalFree(text);
     while (!message.empty() && std::isspace(static_cast<unsigned char>(message.back())))
         message.pop_back();

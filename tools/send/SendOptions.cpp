@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "CommandNames.h"
+#include "tools/line/TcpAddress.h"
 
 const char kSendUsage[] =
     "usage: quorvex-send [--gap MS] LINE COMMAND...\n"
@@ -18,11 +19,15 @@ const char kSendUsage[] =
     "  --list    the commands: name, code, frame bytes, the panel's caption, meaning\n"
     "Exit status: 0 sent, 1 the line failed while sending, 2 bad usage, 3 unknown command,\n"
     "4 no command, 5 no such line or host, 6 no permission, 7 line in use, 8 not a serial line,\n"
-    "9 the server refused, 10 the server did not answer.\n";
+    "9 the server refused, 10 the server did not answer, 11 the server hung up.\n";
 
 namespace {
 
 Failure Usage(const std::string& message) { return {kUsage, message}; }
+
+const char kTcpAddressRule[] =
+    "tcp:HOST:PORT takes a host of letters, digits, dots and hyphens or an IPv6 address in brackets, and a port "
+    "from 1 to 65535";
 
 bool ParseGap(const std::string& text, unsigned* gapMs) {
     if (text.empty() || text.size() > 5)
@@ -34,33 +39,17 @@ bool ParseGap(const std::string& text, unsigned* gapMs) {
     return *gapMs <= kLongestGapMs;
 }
 
-// tcp:HOST:PORT, the host in brackets when it is an IPv6 address.
-bool ParseTcpAddress(const std::string& rest, LineAddress* line) {
-    const std::size_t colon = rest.rfind(':');
-    if (colon == std::string::npos || colon == 0)
-        return false;
-    std::string host = rest.substr(0, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    const std::string port = rest.substr(colon + 1);
-    unsigned number = 0;
-    for (unsigned char c : port) {
-        if (!std::isdigit(c) || number > 65535)
-            return false;
-        number = number * 10 + (c - '0');
-    }
-    if (port.empty() || number == 0 || number > 65535)
-        return false;
-    line->tcp = true;
-    line->host = host;
-    line->port = port;
-    return true;
-}
-
 bool ParseLine(const std::string& text, LineAddress* line) {
     line->text = text;
-    if (text.rfind("tcp:", 0) == 0)
-        return ParseTcpAddress(text.substr(4), line);
+    if (text.rfind("tcp:", 0) == 0) {
+        const std::optional<TcpAddress> address = ParseTcpAddress(text.substr(4));
+        if (!address)
+            return false;
+        line->tcp = true;
+        line->host = address->host;
+        line->port = address->port;
+        return true;
+    }
     line->path = text;
     return !text.empty();
 }
@@ -101,7 +90,9 @@ SendRequest ParseSendArguments(const std::vector<std::string>& arguments) {
         return request;
     }
     if (!ParseLine(positional[0], &request.line)) {
-        request.failure = Usage("\"" + positional[0] + "\" is not a line: use a tty, COMn or tcp:HOST:PORT");
+        request.failure = Usage(
+            "\"" + positional[0] + "\" is not a line: " +
+            (positional[0].rfind("tcp:", 0) == 0 ? kTcpAddressRule : std::string("use a tty, COMn or tcp:HOST:PORT")));
         return request;
     }
     for (std::size_t i = 1; i < positional.size(); ++i) {

@@ -2,8 +2,10 @@
 #include "Line.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -15,6 +17,12 @@
 #include "Platform.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Five bytes take 5 ms at 9600 baud; a line that has not taken and sent them after this is stuck,
+// and a script must not hang on it (the bound TCP's connect has too).
+constexpr int kLineTimeoutMs = 3000;
 
 constexpr unsigned kFirstPtyMajor = 136, kLastPtyMajor = 143;  // Unix98 pty slaves
 
@@ -86,23 +94,63 @@ public:
     PosixSerialLine& operator=(const PosixSerialLine&) = delete;
 
     bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kLineTimeoutMs);
         for (std::size_t done = 0; done < size;) {
             const ssize_t put = ::write(fd_, bytes + done, size - done);
+            if (put > 0) {
+                done += static_cast<std::size_t>(put);
+                continue;
+            }
             if (put < 0 && errno == EINTR)
                 continue;
-            if (put <= 0)
+            if (put < 0 && errno != EAGAIN)
                 return Fail(failure);
-            done += static_cast<std::size_t>(put);
+            if (!WaitWritable(deadline))
+                return Stuck(failure);
         }
-        while (::tcdrain(fd_) != 0)
-            if (errno != EINTR)
-                return Fail(failure);
-        return true;
+        return Drain(deadline, failure);
     }
 
 private:
+    bool WaitWritable(Clock::time_point deadline) const {
+        for (;;) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0)
+                return false;
+            pollfd writable{fd_, POLLOUT, 0};
+            const int ready = ::poll(&writable, 1, static_cast<int>(left));
+            if (ready > 0)
+                return true;
+            if (ready < 0 && errno != EINTR)
+                return false;
+        }
+    }
+
+    // tcdrain takes no deadline, so the driver's queue is watched instead; what is left in the
+    // UART's own FIFO goes out when the line is closed, which waits for it.
+    bool Drain(Clock::time_point deadline, Failure* failure) const {
+        for (;;) {
+            int queued = 0;
+            if (::ioctl(fd_, TIOCOUTQ, &queued) != 0)
+                return Fail(failure);
+            if (queued == 0)
+                return true;
+            if (Clock::now() >= deadline)
+                return Stuck(failure);
+            PauseMs(1);
+        }
+    }
+
     bool Fail(Failure* failure) const {
         *failure = {kSendFailed, "writing to " + path_ + " failed: " + ErrorText(errno)};
+        return false;
+    }
+
+    // The bytes still queued are dropped: closing would otherwise wait for them, up to 30 s.
+    bool Stuck(Failure* failure) const {
+        ::tcflush(fd_, TCOFLUSH);
+        *failure = {kSendFailed, path_ + " did not send the bytes within " + std::to_string(kLineTimeoutMs / 1000) +
+                                     " seconds: its output is stopped (a wedged adapter?)"};
         return false;
     }
 
@@ -113,7 +161,7 @@ private:
 }  // namespace
 
 std::unique_ptr<Line> OpenSerialLine(const std::string& path, Failure* failure) {
-    // Non-blocking, so that opening does not wait for DCD; no controlling terminal.
+    // Non-blocking, so that opening does not wait for DCD and no write can hang; no controlling terminal.
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         *failure = OpenFailure(path, errno);
@@ -139,10 +187,6 @@ std::unique_ptr<Line> OpenSerialLine(const std::string& path, Failure* failure) 
     }
     if (!RaiseDtrAndRts(fd)) {
         *failure = {kNotSerial, "cannot raise DTR and RTS on " + path + ": " + ErrorText(errno)};
-        return nullptr;
-    }
-    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-        *failure = {kNotSerial, "cannot set up " + path + ": " + ErrorText(errno)};
         return nullptr;
     }
     return line;

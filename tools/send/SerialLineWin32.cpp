@@ -7,8 +7,9 @@
 
 namespace {
 
-// Five bytes take 5 ms at 9600 baud; a write still not out after this is stuck.
-constexpr DWORD kWriteTimeoutMs = 2000;
+// Five bytes take 5 ms at 9600 baud; a line that has not taken and sent them after this is stuck,
+// and a script must not hang on it (the bound TCP's connect has too).
+constexpr DWORD kLineTimeoutMs = 3000;
 
 // COM10 and above open only through the device namespace; it serves COM1 to COM9 as well.
 std::string DevicePath(const std::string& name) {
@@ -51,7 +52,7 @@ bool SetRaw9600(HANDLE port) {
     line.fOutX = FALSE;
     line.fInX = FALSE;
     COMMTIMEOUTS timeouts{};
-    timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
+    timeouts.WriteTotalTimeoutConstant = kLineTimeoutMs;
     return ::SetCommState(port, &line) && ::SetCommTimeouts(port, &timeouts);
 }
 
@@ -62,19 +63,47 @@ public:
     Win32SerialLine(const Win32SerialLine&) = delete;
     Win32SerialLine& operator=(const Win32SerialLine&) = delete;
 
+    // A write that times out succeeds with fewer bytes written, as Windows ends a serial write.
     bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
+        const DWORD started = ::GetTickCount();
         DWORD written = 0;
-        if (!::WriteFile(port_, bytes, static_cast<DWORD>(size), &written, nullptr) || written != size ||
-            !::FlushFileBuffers(port_)) {
-            const DWORD error = ::GetLastError();
-            *failure = {kSendFailed, "writing to " + name_ + " failed: " +
-                                         (error ? ErrorText(error) : std::string("the line took no bytes"))};
-            return false;
-        }
-        return true;
+        if (!::WriteFile(port_, bytes, static_cast<DWORD>(size), &written, nullptr))
+            return Fail(::GetLastError(), failure);
+        if (written != size)
+            return Stuck(failure);
+        return Drain(started, failure);
     }
 
 private:
+    // Until the driver's transmit queue is empty. FlushFileBuffers would wait without a bound on a
+    // stuck line, where ClearCommError can be asked again until the time is up.
+    bool Drain(DWORD started, Failure* failure) const {
+        for (;;) {
+            DWORD errors = 0;
+            COMSTAT status{};
+            if (!::ClearCommError(port_, &errors, &status))
+                return Fail(::GetLastError(), failure);
+            if (status.cbOutQue == 0)
+                return true;
+            if (::GetTickCount() - started >= kLineTimeoutMs)
+                return Stuck(failure);
+            ::Sleep(1);
+        }
+    }
+
+    bool Fail(DWORD error, Failure* failure) const {
+        *failure = {kSendFailed, "writing to " + name_ + " failed: " + ErrorText(error)};
+        return false;
+    }
+
+    // The bytes still queued are dropped, so that closing the port does not wait for them.
+    bool Stuck(Failure* failure) const {
+        ::PurgeComm(port_, PURGE_TXABORT | PURGE_TXCLEAR);
+        *failure = {kSendFailed, name_ + " did not send the bytes within " + std::to_string(kLineTimeoutMs / 1000) +
+                                     " seconds: its output is stopped (a wedged adapter?)"};
+        return false;
+    }
+
     HANDLE port_;
     std::string name_;
 };

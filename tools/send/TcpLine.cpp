@@ -1,6 +1,7 @@
 // A serial server's raw TCP port: the bytes go as they stand, with no telnet negotiation.
 #include "Line.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "Platform.h"
@@ -15,8 +16,8 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
@@ -34,6 +35,18 @@ bool SetBlocking(Socket s, bool blocking) {
 }
 bool ConnectPending(int error) { return error == WSAEWOULDBLOCK; }
 constexpr int kRefusedError = WSAECONNREFUSED;
+constexpr int kSendFlags = 0;
+// select, not WSAPoll: WSAPoll came with Vista and the 32-bit exe runs on XP. A Windows fd_set is
+// a list of sockets, so no socket number can overflow it.
+bool WaitFor(Socket s, bool write, int timeoutMs) {
+    fd_set ready, failed;
+    FD_ZERO(&ready);
+    FD_ZERO(&failed);
+    FD_SET(s, &ready);
+    FD_SET(s, &failed);
+    timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
+    return ::select(0, write ? nullptr : &ready, write ? &ready : nullptr, &failed, &timeout) > 0;
+}
 // On Windows the send completing is the mark: the stack owns the bytes and sends them even if
 // the process ends at once.
 bool WaitUntilTaken(Socket, int) { return true; }
@@ -48,6 +61,12 @@ bool SetBlocking(Socket s, bool blocking) {
 }
 bool ConnectPending(int error) { return error == EINPROGRESS; }
 constexpr int kRefusedError = ECONNREFUSED;
+constexpr int kSendFlags = MSG_NOSIGNAL;  // a server that hung up is an error to report, not SIGPIPE
+// poll, not select: a descriptor past 1023 would overflow an fd_set.
+bool WaitFor(Socket s, bool write, int timeoutMs) {
+    pollfd waiting{s, static_cast<short>(write ? POLLOUT : POLLIN), 0};
+    return ::poll(&waiting, 1, timeoutMs) > 0;
+}
 // Until the server has acknowledged every byte: nothing is left in the send queue.
 bool WaitUntilTaken(Socket s, int timeoutMs) {
     for (int waited = 0;; ++waited) {
@@ -66,6 +85,8 @@ bool WaitUntilTaken(Socket s, int timeoutMs) {
 // A serial server on the network answers within milliseconds; one that has not after this is not
 // going to, and a script must not hang on it.
 constexpr int kAnswerTimeoutMs = 3000;
+// How long the server must keep the connection after the last frame for it to count as sent.
+constexpr int kHangUpWaitMs = 200;
 
 class SocketLibrary {
 public:
@@ -86,9 +107,11 @@ public:
     TcpLine& operator=(const TcpLine&) = delete;
 
     bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
+        if (HungUp(0))
+            return HungUpFailure(failure);
         for (std::size_t done = 0; done < size;) {
             const auto put =
-                ::send(socket_, reinterpret_cast<const char*>(bytes + done), static_cast<int>(size - done), 0);
+                ::send(socket_, reinterpret_cast<const char*>(bytes + done), static_cast<int>(size - done), kSendFlags);
             if (put <= 0)
                 return Fail("sending to " + name_ + " failed: " + ErrorText(LastSocketError()), failure);
             done += static_cast<std::size_t>(put);
@@ -98,7 +121,32 @@ public:
         return true;
     }
 
+    // A busy serial server takes the connection and hangs up at once, often after the bytes were
+    // acknowledged: had it kept them, it would not hang up within this short while.
+    bool Finish(Failure* failure) override { return HungUp(kHangUpWaitMs) ? HungUpFailure(failure) : true; }
+
 private:
+    // True once the server has closed or reset the connection; what it sends meanwhile is read away.
+    bool HungUp(int timeoutMs) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (!WaitFor(socket_, false, std::max(0, static_cast<int>(left.count()))))
+                return false;
+            char discarded[64];
+            if (::recv(socket_, discarded, sizeof discarded, 0) <= 0)
+                return true;
+        }
+    }
+
+    bool HungUpFailure(Failure* failure) const {
+        *failure = {kServerHungUp, name_ +
+                                       " hung up: the serial server may not have passed the frames on (is another "
+                                       "client connected to it?)"};
+        return false;
+    }
+
     static bool Fail(const std::string& message, Failure* failure) {
         *failure = {kSendFailed, message};
         return false;
@@ -117,14 +165,7 @@ int ConnectWithin(Socket s, const addrinfo& address, int timeoutMs) {
         const int error = LastSocketError();
         if (!ConnectPending(error))
             return error;
-        fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &writable);
-        FD_SET(s, &failed);
-        timeval timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
-        const int ready = ::select(static_cast<int>(s) + 1, nullptr, &writable, &failed, &timeout);
-        if (ready <= 0)
+        if (!WaitFor(s, true, timeoutMs))
             return error;
         int result = 0;
         socklen_t length = sizeof result;

@@ -40,5 +40,5 @@ int main(int argc, char** argv) {
         if (!line->Send(frame.data(), frame.size(), &failure))
             return Report(failure);
     }
-    return kSent;
+    return line->Finish(&failure) ? kSent : Report(failure);
 }

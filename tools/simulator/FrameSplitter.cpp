@@ -21,7 +21,7 @@ void FrameSplitter::Take(std::uint8_t byte, std::vector<LineEvent>& out) {
         return;
     }
     if (frame_.empty()) {
-        noise_.push_back(byte);
+        TakeNoise(byte, out);
         return;
     }
     const std::size_t position = frame_.size();
@@ -29,12 +29,19 @@ void FrameSplitter::Take(std::uint8_t byte, std::vector<LineEvent>& out) {
     if (misplaced) {
         // The frame so far is reported torn; the stray byte begins the noise that follows it.
         ReportTorn(out);
-        noise_.push_back(byte);
+        TakeNoise(byte, out);
         return;
     }
     frame_.push_back(byte);
     if (frame_.size() == kFrameLength)
         FinishFrame(out);
+}
+
+// A sender that never pauses and never sends a "G" would otherwise grow one report without end.
+void FrameSplitter::TakeNoise(std::uint8_t byte, std::vector<LineEvent>& out) {
+    noise_.push_back(byte);
+    if (noise_.size() == kMostNoisePerReport)
+        ReportNoise(out);
 }
 
 void FrameSplitter::StartFrame(std::vector<LineEvent>& out) {

@@ -16,6 +16,9 @@ struct LineEvent {
     const DeviceCommand* command = nullptr;  // the table row, for LineEventKind::Command only
 };
 
+// Noise is reported in pieces of at most this many bytes: one line of the log each.
+inline constexpr std::size_t kMostNoisePerReport = 64;
+
 class FrameSplitter {
 public:
     std::vector<LineEvent> Feed(const std::uint8_t* data, std::size_t size);
@@ -25,6 +28,7 @@ public:
 
 private:
     void Take(std::uint8_t byte, std::vector<LineEvent>& out);
+    void TakeNoise(std::uint8_t byte, std::vector<LineEvent>& out);
     void StartFrame(std::vector<LineEvent>& out);
     void FinishFrame(std::vector<LineEvent>& out);
     void ReportNoise(std::vector<LineEvent>& out);

@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int kAcceptRetryMs = 100;
+
 std::string AddressText(const sockaddr* address, socklen_t length) {
     char host[NI_MAXHOST], port[NI_MAXSERV];
     if (::getnameinfo(address, length, host, sizeof host, port, sizeof port, NI_NUMERICHOST | NI_NUMERICSERV) != 0)
@@ -19,19 +21,11 @@ std::string AddressText(const sockaddr* address, socklen_t length) {
 
 }  // namespace
 
-NetworkLine::NetworkLine(const std::string& address, Log& log) : log_(log) {
-    const std::size_t colon = address.rfind(':');
-    std::string host = colon == std::string::npos ? "" : address.substr(0, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    if (host.empty() || colon + 1 == address.size()) {
-        error_ = "--listen needs HOST:PORT, such as 127.0.0.1:7000, not \"" + address + "\"";
-        return;
-    }
-    if (!Resolve(host, address.substr(colon + 1)))
+NetworkLine::NetworkLine(const TcpAddress& address, Log& log) : log_(log) {
+    if (!Resolve(address.host, address.port))
         return;
     if (!Listen()) {
-        error_ = "cannot listen on " + address + ": " + std::strerror(errno);
+        error_ = "cannot listen on " + address.host + ":" + address.port + ": " + std::strerror(errno);
         return;
     }
     // Port 0 took a free port: listen on that one from now on.
@@ -107,7 +101,8 @@ Line::ReadResult NetworkLine::TakeClient() {
     socklen_t length = sizeof peer;
     const int fd = ::accept4(listener_, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
     if (fd < 0)
-        return ReadResult::Interrupted;  // nothing came on the line
+        return AcceptFailed(errno);
+    acceptFailing_ = false;
     // Not listening until it leaves: a second client is refused, not left talking to no one.
     ::close(listener_);
     listener_ = -1;
@@ -117,6 +112,18 @@ Line::ReadResult NetworkLine::TakeClient() {
     clientName_ = AddressText(reinterpret_cast<sockaddr*>(&peer), length);
     log_.Line("client " + clientName_ + " connected");
     return ReadResult::Connected;
+}
+
+// Out of descriptors or memory, the waiting client stays in the queue and the listener stays
+// readable: without a pause the simulator would spin on it until the shortage ends.
+Line::ReadResult NetworkLine::AcceptFailed(int error) {
+    if (error == EINTR || error == EAGAIN || error == ECONNABORTED)
+        return ReadResult::Interrupted;  // nothing came on the line
+    if (!acceptFailing_)
+        log_.Line("cannot take a client on " + name_ + ": " + std::strerror(error) + "; trying again");
+    acceptFailing_ = true;
+    ::poll(nullptr, 0, kAcceptRetryMs);
+    return ReadResult::Interrupted;
 }
 
 void NetworkLine::DropClient() {

@@ -7,11 +7,12 @@
 
 #include "Line.h"
 #include "Log.h"
+#include "tools/line/TcpAddress.h"
 
 class NetworkLine : public Line {
 public:
-    // address: HOST:PORT; port 0 takes any free port, which Describe() then names.
-    NetworkLine(const std::string& address, Log& log);
+    // Port 0 takes any free port, which Describe() then names.
+    NetworkLine(const TcpAddress& address, Log& log);
     ~NetworkLine() override;
     NetworkLine(const NetworkLine&) = delete;
     NetworkLine& operator=(const NetworkLine&) = delete;
@@ -24,6 +25,7 @@ private:
     bool Resolve(const std::string& host, const std::string& port);
     bool Listen();
     ReadResult TakeClient();
+    ReadResult AcceptFailed(int error);
     void DropClient();
 
     Log& log_;
@@ -33,4 +35,5 @@ private:
     int listener_ = -1;  // -1 while a client is connected
     int client_ = -1;
     std::string clientName_;
+    bool acceptFailing_ = false;  // said once in the log, not at every retry
 };

@@ -40,7 +40,12 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
         } else if (argument == "--log") {
             options.logPath = arguments[++i];
         } else if (argument == "--listen") {
-            options.listen = arguments[++i];
+            options.listen = ParseTcpAddress(arguments[++i], PortZero::AnyFreePort);
+            if (!options.listen)
+                options.error =
+                    "--listen needs HOST:PORT (a host of letters, digits, dots and hyphens or an IPv6 "
+                    "address in brackets, a port from 0 to 65535), such as 127.0.0.1:7000, not \"" +
+                    arguments[i] + "\"";
         } else if (argument == "--reply") {
             TakeHex(argument, arguments[++i], &options.reply, &options);
         } else if (argument == "--send") {
@@ -53,7 +58,7 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
         if (!options.error.empty())
             return options;
     }
-    if (options.line.empty() == options.listen.empty())
+    if (options.line.empty() == !options.listen)
         options.error = "which line? give the tty or pty path, or --listen HOST:PORT (not both)";
     return options;
 }

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "tools/line/TcpAddress.h"
+
 struct Options {
     std::string line;                    // tty or pty path
-    std::string listen;                  // or HOST:PORT, to play the device behind a serial server
+    std::optional<TcpAddress> listen;    // or HOST:PORT, to play the device behind a serial server
     std::string logPath;                 // empty: terminal only
     std::vector<std::uint8_t> reply;     // sent back after every command frame
     std::vector<std::uint8_t> greeting;  // sent once when the line is open, or to each TCP client

@@ -66,10 +66,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::unique_ptr<Line> line;
-    if (options.listen.empty())
-        line = std::make_unique<SerialLine>(options.line);
+    if (options.listen)
+        line = std::make_unique<NetworkLine>(*options.listen, log);
     else
-        line = std::make_unique<NetworkLine>(options.listen, log);
+        line = std::make_unique<SerialLine>(options.line);
     if (!line->Error().empty()) {
         std::cerr << "quorvex-simulator: " << line->Error() << "\n";
         return 1;
@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
     log.Line("multiviewer listening on " + line->Describe());
     device.ShowScreen();
     // A serial line is connected from the start; a TCP client is greeted when it comes.
-    if (!options.greeting.empty() && options.listen.empty())
+    if (!options.greeting.empty() && !options.listen)
         device.Send(options.greeting);
     const int status = Serve(*line, device, options.greeting);
     log.Line(status == 0 ? "stopped" : "the line is gone: stopped");

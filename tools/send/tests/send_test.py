@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """quorvex-send end to end: against the multiviewer simulator on a virtual cable (a socat pty pair)
 and behind a TCP port on loopback, on a pty of its own to read the line as it set it, and each bad
-input once with its exit code, its message and nothing sent.
+input once with its exit code, its message and nothing sent; a line whose output is stopped and a
+server that hangs up, each a failure in bounded time.
 
 send_test.py SENDER SIMULATOR WORKDIR MODEM_LINES_DIR
 (MODEM_LINES_DIR: the modem-line library for ptys and its tool, to see DTR and RTS.)
@@ -15,6 +16,7 @@ import socket
 import subprocess
 import sys
 import termios
+import threading
 import time
 
 SENDER, SIMULATOR, WORK, MODEM_LINES = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3]), sys.argv[4]
@@ -94,11 +96,11 @@ def logged_frames(log):
     return re.findall(r"^\S+  (?!sent|could not send).*  \[([0-9A-F ]+)\]$", read(log), re.M)
 
 
-def send(*arguments, user=None):
+def send(*arguments, user=None, timeout=30):
     command = [SENDER, *arguments]
     if user is not None:  # as nobody: root may open anything
         command = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", *command]
-    return subprocess.run(command, capture_output=True, text=True, timeout=30)
+    return subprocess.run(command, capture_output=True, text=True, timeout=timeout)
 
 
 def refused(what, result, code, message):
@@ -147,6 +149,9 @@ def test_each_bad_input_is_refused_alone_and_nothing_is_sent(line, log):
     assert wait_until(lambda: os.path.exists(marker)), "hold-port.py did not hold the line"
     refused("in use", send(held, "mute"), 7, "is in use by another program")
     refused("not a serial line", send("/dev/null", "mute"), 8, "is not a serial line")
+    # Whatever rides after the port or hides in the host is refused before any lookup.
+    for address in ("tcp:127.0.0.1:4001,crlf", "tcp:bad_host:4001", "tcp:[::1:4001", "tcp:127.0.0.1:0"):
+        refused(f"malformed {address}", send(address, "mute"), 2, "a port from 1 to 65535")
 
     # A bound socket that does not listen answers every connection with a reset.
     with socket.socket() as closed:
@@ -218,6 +223,39 @@ def test_dtr_and_rts_are_on_while_the_sender_holds_the_line(*_):
     os.close(far_end)
 
 
+def test_a_line_whose_output_is_stopped_fails_in_seconds_naming_it(*_):
+    # Another process stopped the line's output, as a wedged adapter holds it: writes block.
+    master, slave = os.openpty()
+    path = os.ttyname(slave)
+    termios.tcflow(slave, termios.TCOOFF)
+    began = time.monotonic()
+    try:
+        result = send("--gap", "0", path, "mute", "mute", timeout=10)
+    except subprocess.TimeoutExpired:
+        raise AssertionError(f"the sender still waited on {path} after 10 s")
+    refused("stopped output", result, 1, path)
+    assert time.monotonic() - began < 6, f"took {time.monotonic() - began:.1f} s"
+    os.close(slave)
+    os.close(master)
+
+
+def hanging_up_server():
+    """A TCP port that takes each connection and closes it at once, as a busy serial server does."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(4)
+
+    def serve():
+        while True:
+            try:
+                connection, _ = listener.accept()
+            except OSError:
+                return
+            connection.close()
+    threading.Thread(target=serve, daemon=True).start()
+    return listener
+
+
 def test_through_a_serial_servers_tcp_port(*_):
     log = simulator("tcp", "--listen", "127.0.0.1:0")
     port = re.search(r"listening on tcp:127\.0\.0\.1:(\d+)", read(log)).group(1)
@@ -230,6 +268,10 @@ def test_through_a_serial_servers_tcp_port(*_):
     expected = ["47 44 46 67 0A", "47 43 30 67 0A", "47 44 45 67 0A"]
     assert wait_until(lambda: read(log).count("left") == 2), "the sender did not hang up"
     assert logged_frames(log) == expected, logged_frames(log)
+    with hanging_up_server() as server:
+        address = "tcp:127.0.0.1:%d" % server.getsockname()[1]
+        refused("a server that hangs up at once", send(address, "DF"), 11, f"{address} hung up")
+        refused("a server that hangs up between frames", send(address, "DF", "mute"), 11, f"{address} hung up")
 
 
 def main():
@@ -245,6 +287,7 @@ def main():
             test_every_command_by_name_and_by_code_reaches_the_device_whole_and_in_order,
             test_the_line_is_9600_8n1_without_flow_control_while_the_sender_holds_it,
             test_dtr_and_rts_are_on_while_the_sender_holds_the_line,
+            test_a_line_whose_output_is_stopped_fails_in_seconds_naming_it,
             test_through_a_serial_servers_tcp_port,
             test_the_list_shows_each_commands_name_code_and_frame_on_its_line,
         ]

@@ -90,6 +90,25 @@ TEST_CASE("what is not a whole known frame is reported with its bytes") {
         CheckEvent(events[0], LineEventKind::Noise, B("xy"));
         CHECK(splitter.Flush().empty());
     }
+    SUBCASE("noise that never pauses is reported as it comes, in pieces of bounded size") {
+        FrameSplitter splitter;
+        Bytes noise, reported;
+        std::size_t reports = 0;
+        for (int chunk = 0; chunk < 1000; ++chunk) {
+            const Bytes bytes(100, static_cast<std::uint8_t>(chunk % 71));  // never a "G" (0x47)
+            noise = noise + bytes;
+            for (const LineEvent& event : FeedAll(splitter, bytes)) {
+                CHECK(event.kind == LineEventKind::Noise);
+                CHECK(event.bytes.size() <= 1024);
+                reported = reported + event.bytes;
+                ++reports;
+            }
+        }
+        CHECK(reports >= 100);
+        for (const LineEvent& event : splitter.Flush())
+            reported = reported + event.bytes;
+        CHECK(reported == noise);
+    }
     SUBCASE("a code the device does not know") {
         const auto events = Split(B("GZZg\n") + B("G00g\n"));
         REQUIRE(events.size() == 2);

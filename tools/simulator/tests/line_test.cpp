@@ -1,5 +1,6 @@
 // The simulator program itself on a pty: what it logs for bytes written to the other side, what it
-// sends back, a frame torn by a pause on the line, and a clean stop on SIGTERM.
+// sends back, a frame torn by a pause on the line, and a clean stop on SIGTERM. Behind a TCP port:
+// a client it cannot take for want of descriptors.
 #include <doctest/doctest.h>
 
 #include <chrono>
@@ -7,9 +8,12 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <netinet/in.h>
 #include <poll.h>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -105,7 +109,86 @@ private:
     pid_t pid_ = -1;
 };
 
+// The simulator behind a TCP port on loopback, allowed `descriptors` open files until Allow().
+class SimulatorOnTcp {
+public:
+    explicit SimulatorOnTcp(rlim_t descriptors) : logPath_("line_test_tcp_" + std::to_string(getpid())), pid_(fork()) {
+        REQUIRE(pid_ >= 0);
+        if (pid_ == 0) {
+            for (int fd = 3; fd < 1024; ++fd)
+                close(fd);
+            rlimit limit{};
+            getrlimit(RLIMIT_NOFILE, &limit);
+            limit.rlim_cur = descriptors;
+            if (!freopen("/dev/null", "w", stdout) || setrlimit(RLIMIT_NOFILE, &limit) != 0)
+                _exit(127);
+            execl(QUORVEX_SIMULATOR, QUORVEX_SIMULATOR, "--no-picture", "--log", logPath_.c_str(), "--listen",
+                  "127.0.0.1:0", static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        REQUIRE(WaitUntil([&] { return Log().find("listening on tcp:127.0.0.1:") != std::string::npos; }));
+    }
+    ~SimulatorOnTcp() {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        std::remove(logPath_.c_str());
+    }
+    SimulatorOnTcp(const SimulatorOnTcp&) = delete;
+    SimulatorOnTcp& operator=(const SimulatorOnTcp&) = delete;
+
+    std::string Log() const { return ReadFile(logPath_); }
+    bool Logged(const std::string& text) const {
+        return WaitUntil([&] { return Log().find(text) != std::string::npos; });
+    }
+    std::uint16_t Port() const {
+        const std::string log = Log();
+        const std::size_t at = log.find("tcp:127.0.0.1:") + 14;
+        return static_cast<std::uint16_t>(std::stoi(log.substr(at)));
+    }
+    void Allow(rlim_t descriptors) const {
+        rlimit limit{};
+        REQUIRE(prlimit(pid_, RLIMIT_NOFILE, nullptr, &limit) == 0);
+        limit.rlim_cur = descriptors;
+        REQUIRE(prlimit(pid_, RLIMIT_NOFILE, &limit, nullptr) == 0);
+    }
+    // User and system time so far, from /proc/PID/stat (the fields after the command's name).
+    double CpuSeconds() const {
+        const std::string stat = ReadFile("/proc/" + std::to_string(pid_) + "/stat");
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i < 14; ++i)
+            fields >> field;
+        long user = 0, system = 0;
+        fields >> user >> system;
+        return static_cast<double>(user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+
+private:
+    std::string logPath_;
+    pid_t pid_;
+};
+
 }  // namespace
+
+TEST_CASE("out of descriptors, the simulator waits for a client without spinning and takes it once it can") {
+    // Standard streams, the log and the listener: a client's socket would be one more.
+    SimulatorOnTcp simulator(5);
+    const int client = socket(AF_INET, SOCK_STREAM, 0);
+    REQUIRE(client >= 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(simulator.Port());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    REQUIRE(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+    CHECK(simulator.Logged("cannot take a client"));
+    // A measured second, not a wait for an event: a simulator that retried at once would burn it.
+    const double before = simulator.CpuSeconds();
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    CHECK(simulator.CpuSeconds() - before < 0.3);
+    simulator.Allow(64);
+    CHECK(simulator.Logged("connected"));
+    close(client);
+}
 
 TEST_CASE("on a pty the simulator logs each frame, answers it, and stops cleanly") {
     SimulatorOnPty line({"--reply", "4F 4B", "--send", "21"});
