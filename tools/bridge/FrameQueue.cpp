@@ -1,0 +1,128 @@
+#include "FrameQueue.h"
+
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+// A modest pace for a line that has gone: a USB adapter plugged back in is used within half a second.
+constexpr std::chrono::milliseconds kRetryInterval{500};
+
+}  // namespace
+
+FrameQueue::FrameQueue(LineAddress address, unsigned gapMs, AssumedState& assumed)
+    : address_(std::move(address)), gap_(gapMs), assumed_(assumed) {
+    Failure failure;
+    line_ = OpenLine(address_, &failure);
+    if (!line_)
+        LoseLine(failure.message);
+    writer_ = std::thread(&FrameQueue::Run, this);
+}
+
+FrameQueue::~FrameQueue() {
+    {
+        const std::lock_guard<std::mutex> hold(lock_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    writer_.join();
+}
+
+Ticket FrameQueue::Submit(std::vector<Step> steps) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    Ticket ticket;
+    if (!goneReason_.empty()) {
+        ticket.admission = Admission::LineGone;
+        ticket.reason = goneReason_;
+    } else if (entries_.size() >= kCapacity) {
+        ticket.admission = Admission::Full;
+    } else {
+        entries_.push_back({std::move(steps), {}});
+        ticket.delivered = entries_.back().promise.get_future();
+        wake_.notify_all();
+    }
+    return ticket;
+}
+
+std::string FrameQueue::LineGoneReason() const {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return goneReason_;
+}
+
+void FrameQueue::Run() {
+    std::unique_lock<std::mutex> hold(lock_);
+    while (!stopping_) {
+        if (!line_) {
+            OpenOrWait(hold);
+            continue;
+        }
+        if (entries_.empty()) {
+            // Idle: a tty that vanished (a USB adapter unplugged) is noticed before anyone sends.
+            if (!wake_.wait_for(hold, kRetryInterval, [this] { return stopping_ || !entries_.empty(); }) &&
+                !StillThere())
+                LoseLine(address_.text + " is gone");
+            continue;
+        }
+        Entry entry = std::move(entries_.front());
+        entries_.pop_front();
+        hold.unlock();
+        Delivery delivery = Deliver(entry.steps);
+        hold.lock();
+        if (delivery.lineGone && line_)
+            LoseLine(delivery.reason);
+        entry.promise.set_value(std::move(delivery));
+    }
+    for (Entry& entry : entries_)
+        entry.promise.set_value({true, "the bridge is stopping", {}});
+}
+
+void FrameQueue::OpenOrWait(std::unique_lock<std::mutex>& hold) {
+    hold.unlock();
+    Failure failure;
+    auto line = OpenLine(address_, &failure);
+    hold.lock();
+    if (!line) {
+        wake_.wait_for(hold, kRetryInterval, [this] { return stopping_; });
+        return;
+    }
+    line_ = std::move(line);
+    goneReason_.clear();
+    std::cerr << "quorvex-bridge: " << address_.text << " is open again\n";
+}
+
+bool FrameQueue::StillThere() const { return address_.tcp || ::access(address_.path.c_str(), F_OK) == 0; }
+
+Delivery FrameQueue::Deliver(std::vector<Step>& steps) {
+    Delivery delivery;
+    for (const Step& step : steps) {
+        if (!step.command) {
+            notBefore_ =
+                std::max(notBefore_, std::chrono::steady_clock::now() + std::chrono::milliseconds(step.waitMs));
+            continue;
+        }
+        if (!PauseUntil(notBefore_))
+            return {true, "the bridge is stopping", std::move(delivery.sent)};
+        const auto frame = CommandFrame(*step.command);
+        Failure failure;
+        if (!line_->Send(frame.data(), frame.size(), &failure))
+            return {true, failure.message, std::move(delivery.sent)};
+        delivery.sent.push_back(assumed_.Record(*step.command));
+        notBefore_ = std::chrono::steady_clock::now() + gap_;
+    }
+    return delivery;
+}
+
+bool FrameQueue::PauseUntil(std::chrono::steady_clock::time_point when) {
+    std::unique_lock<std::mutex> hold(lock_);
+    return !wake_.wait_until(hold, when, [this] { return stopping_; });
+}
+
+void FrameQueue::LoseLine(const std::string& reason) {
+    line_.reset();
+    goneReason_ = reason + "; trying again twice a second";
+    std::cerr << "quorvex-bridge: " << goneReason_ << "\n";
+    // Those waiting would wait for a line that may not come back: they are answered now, unsent.
+    for (Entry& entry : entries_)
+        entry.promise.set_value({true, goneReason_, {}});
+    entries_.clear();
+}
