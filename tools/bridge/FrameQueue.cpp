@@ -92,22 +92,26 @@ void FrameQueue::OpenOrWait(std::unique_lock<std::mutex>& hold) {
 
 bool FrameQueue::StillThere() const { return address_.tcp || ::access(address_.path.c_str(), F_OK) == 0; }
 
+// The pause before a frame is the gap, or the waits asked since the last frame when longer.
 Delivery FrameQueue::Deliver(std::vector<Step>& steps) {
     Delivery delivery;
+    auto waitedFrom = std::chrono::steady_clock::now();
+    std::chrono::milliseconds waited{0};
     for (const Step& step : steps) {
         if (!step.command) {
-            notBefore_ =
-                std::max(notBefore_, std::chrono::steady_clock::now() + std::chrono::milliseconds(step.waitMs));
+            waited += std::chrono::milliseconds(step.waitMs);
             continue;
         }
-        if (!PauseUntil(notBefore_))
+        if (!PauseUntil(std::max(notBefore_, waitedFrom + waited)))
             return {true, "the bridge is stopping", std::move(delivery.sent)};
         const auto frame = CommandFrame(*step.command);
         Failure failure;
         if (!line_->Send(frame.data(), frame.size(), &failure))
             return {true, failure.message, std::move(delivery.sent)};
         delivery.sent.push_back(assumed_.Record(*step.command));
-        notBefore_ = std::chrono::steady_clock::now() + gap_;
+        waitedFrom = std::chrono::steady_clock::now();
+        waited = std::chrono::milliseconds(0);
+        notBefore_ = waitedFrom + gap_;
     }
     return delivery;
 }

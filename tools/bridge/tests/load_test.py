@@ -1,0 +1,79 @@
+#!/usr/bin/env python3
+"""quorvex-bridge under load: many clients posting at once get each frame they were answered 200
+for on the line exactly once, whole, in the order the bridge answered; a full queue answers 429 and
+sends nothing for it; the bridge's memory stays flat across rounds.
+
+load_test.py BRIDGE SIMULATOR SENDER WORKDIR
+"""
+import sys
+import threading
+
+from bench import TABLE, Bridge, Cable, run, wait_until
+
+CLIENTS, EACH = 50, 20
+
+
+def post_at_once(bridge, clients, each):
+    """(status, answer) of every post, `clients` threads posting `each` commands, all starting together."""
+    answers, lock = [], threading.Lock()
+    ready = threading.Barrier(clients)
+
+    def client(index):
+        ready.wait()
+        for i in range(each):
+            name = TABLE[(index * each + i) % len(TABLE)][0]
+            result = bridge.post(f"/api/commands/{name}")
+            with lock:
+                answers.append(result)
+
+    threads = [threading.Thread(target=client, args=(i,)) for i in range(clients)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    return answers
+
+
+def check_line_matches_the_answers(cable, answers, already):
+    """The 200s, in the bridge's numbering, are exactly what the line carried after `already` frames."""
+    sent = sorted((answer["sent"] for status, answer in answers if status == 200), key=lambda s: s["number"])
+    assert [s["number"] for s in sent] == list(range(already + 1, already + 1 + len(sent))), "numbers skipped"
+    assert wait_until(lambda: len(cable.frames()) >= already + len(sent), 30), "frames missing on the line"
+    assert cable.frames()[already:] == [s["frame"] for s in sent], "the line differs from the answers"
+    return already + len(sent)
+
+
+def test_fifty_clients_at_once_get_every_answered_frame_once_in_order_and_memory_stays_flat():
+    cable = Cable("load")
+    bridge = Bridge(cable.near, "--gap", "0")
+    sent, memory = 0, []
+    for _ in range(3):
+        answers = post_at_once(bridge, CLIENTS, EACH)
+        statuses = {status for status, _ in answers}
+        assert statuses <= {200, 429}, statuses
+        sent = check_line_matches_the_answers(cable, answers, sent)
+        memory.append(bridge.memory_kb())
+    assert sent >= CLIENTS * EACH * 3 // 2, f"only {sent} of {CLIENTS * EACH * 3} sent"
+    assert memory[2] - memory[1] < 1024, f"resident memory after each round (kB): {memory}"
+    bridge.stop()
+    cable.cut()
+
+
+def test_a_full_queue_answers_429_at_once_and_sends_nothing_for_it():
+    cable = Cable("full")
+    bridge = Bridge(cable.near, "--gap", "20")
+    answers = post_at_once(bridge, 100, 1)
+    refused = [answer for status, answer in answers if status == 429]
+    assert refused and all(answer["error"] for answer in refused), f"no 429 among {len(answers)}"
+    assert {status for status, _ in answers} == {200, 429}, {status for status, _ in answers}
+    check_line_matches_the_answers(cable, answers, 0)
+    assert len(cable.frames()) == len(answers) - len(refused)
+    bridge.stop()
+    cable.cut()
+
+
+if __name__ == "__main__":
+    sys.exit(run([
+        test_fifty_clients_at_once_get_every_answered_frame_once_in_order_and_memory_stays_flat,
+        test_a_full_queue_answers_429_at_once_and_sends_nothing_for_it,
+    ]))
