@@ -31,7 +31,8 @@ function say(text) { document.getElementById("message").textContent = text; }
 
 function button(command) {
   const made = element("button", { className: "command", type: "button", title: command.meaning + " (" + command.code + ")" },
-    element("img", { src: command.icon, alt: "" }),
+    // Twice the icon's own size: its pixels stay sharp, 24 and 32 alike.
+    element("img", { src: command.icon, alt: "", onload() { this.width = this.naturalWidth * 2; } }),
     element("span", { className: "caption" }, command.caption),
     element("span", { className: "meaning" }, command.meaning));
   made.dataset.name = command.name;
