@@ -57,10 +57,7 @@ void FrameQueue::Run() {
             continue;
         }
         if (entries_.empty()) {
-            // Idle: a tty that vanished (a USB adapter unplugged) is noticed before anyone sends.
-            if (!wake_.wait_for(hold, kRetryInterval, [this] { return stopping_ || !entries_.empty(); }) &&
-                !StillThere())
-                LoseLine(address_.text + " is gone");
+            WaitIdle(hold);
             continue;
         }
         Entry entry = std::move(entries_.front());
@@ -90,10 +87,18 @@ void FrameQueue::OpenOrWait(std::unique_lock<std::mutex>& hold) {
     std::cerr << "quorvex-bridge: " << address_.text << " is open again\n";
 }
 
+// Idle: a tty that vanished (a USB adapter unplugged) is noticed before anyone sends. Woken early
+// (a new entry, stopping, or spuriously), it probes a little early: no harm.
+void FrameQueue::WaitIdle(std::unique_lock<std::mutex>& hold) {
+    wake_.wait_for(hold, kRetryInterval);
+    if (entries_.empty() && !stopping_ && !StillThere())
+        LoseLine(address_.text + " is gone");
+}
+
 bool FrameQueue::StillThere() const { return address_.tcp || ::access(address_.path.c_str(), F_OK) == 0; }
 
 // The pause before a frame is the gap, or the waits asked since the last frame when longer.
-Delivery FrameQueue::Deliver(std::vector<Step>& steps) {
+Delivery FrameQueue::Deliver(const std::vector<Step>& steps) {
     Delivery delivery;
     auto waitedFrom = std::chrono::steady_clock::now();
     std::chrono::milliseconds waited{0};

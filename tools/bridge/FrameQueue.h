@@ -59,8 +59,9 @@ private:
 
     void Run();
     void OpenOrWait(std::unique_lock<std::mutex>& hold);
+    void WaitIdle(std::unique_lock<std::mutex>& hold);
     bool StillThere() const;
-    Delivery Deliver(std::vector<Step>& steps);
+    Delivery Deliver(const std::vector<Step>& steps);
     bool PauseUntil(std::chrono::steady_clock::time_point when);
     void LoseLine(const std::string& reason);
 

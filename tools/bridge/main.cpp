@@ -6,6 +6,8 @@
 #include <optional>
 #include <thread>
 
+#include <unistd.h>
+
 #include "BridgeOptions.h"
 #include "FrameQueue.h"
 #include "HttpApi.h"
@@ -27,7 +29,7 @@ std::string StartLine(const BridgeOptions& options, int httpPort, int rawPort) {
     return line;
 }
 
-// SIGINT and SIGTERM are taken by one thread, so a stop never lands inside a frame's write.
+// SIGINT and SIGTERM are taken by the main thread alone, so a stop never lands inside a frame's write.
 sigset_t StopSignals() {
     sigset_t signals;
     sigemptyset(&signals);
@@ -74,13 +76,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::cout << StartLine(options, httpPort, rawPort) << std::endl;
-    std::thread stopper([&api, &stopSignals] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        api.Stop();
+    std::thread server([&api] {
+        api.Serve();
+        ::kill(::getpid(), SIGTERM);  // serving ended by itself: main must not wait for a signal
     });
-    api.Serve();
-    pthread_kill(stopper.native_handle(), SIGTERM);  // in case serving ended by itself
-    stopper.join();
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    api.Stop();
+    server.join();
     return 0;
 }

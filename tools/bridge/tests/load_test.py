@@ -8,7 +8,7 @@ load_test.py BRIDGE SIMULATOR SENDER WORKDIR
 import sys
 import threading
 
-from bench import TABLE, Bridge, Cable, run, wait_until
+from bench import FRAME, TABLE, Bridge, Cable, run, wait_until
 
 CLIENTS, EACH = 50, 20
 
@@ -54,6 +54,7 @@ def test_fifty_clients_at_once_get_every_answered_frame_once_in_order_and_memory
         sent = check_line_matches_the_answers(cable, answers, sent)
         memory.append(bridge.memory_kb())
     assert sent >= CLIENTS * EACH * 3 // 2, f"only {sent} of {CLIENTS * EACH * 3} sent"
+    print(f"{sent} of {CLIENTS * EACH * 3} answered 200 and sent; resident memory after each round (kB): {memory}")
     assert memory[2] - memory[1] < 1024, f"resident memory after each round (kB): {memory}"
     bridge.stop()
     cable.cut()
@@ -61,13 +62,22 @@ def test_fifty_clients_at_once_get_every_answered_frame_once_in_order_and_memory
 
 def test_a_full_queue_answers_429_at_once_and_sends_nothing_for_it():
     cable = Cable("full")
-    bridge = Bridge(cable.near, "--gap", "20")
-    answers = post_at_once(bridge, 100, 1)
+    bridge = Bridge(cable.near, "--gap", "0")
+    # A sequence holds the line in its wait while a burst of clients fills the queue behind it.
+    held = []
+    holder = threading.Thread(target=lambda: held.append(bridge.post("/api/sequence", '["mute", {"wait": 5000}, "mute"]')))
+    holder.start()
+    assert wait_until(lambda: bridge.state()["recent"]), "the sequence did not start"
+    answers = post_at_once(bridge, 80, 1)
+    holder.join()
+    assert held[0][0] == 200, held
     refused = [answer for status, answer in answers if status == 429]
-    assert refused and all(answer["error"] for answer in refused), f"no 429 among {len(answers)}"
     assert {status for status, _ in answers} == {200, 429}, {status for status, _ in answers}
-    check_line_matches_the_answers(cable, answers, 0)
-    assert len(cable.frames()) == len(answers) - len(refused)
+    assert len(answers) - len(refused) == 64 and all(answer["error"] for answer in refused), f"{len(refused)} refused"
+    assert wait_until(lambda: len(cable.frames()) >= 2 + 64)
+    assert cable.frames()[:2] == [FRAME["mute"]] * 2, cable.frames()[:2]
+    check_line_matches_the_answers(cable, answers, 2)
+    assert len(cable.frames()) == 2 + 64, len(cable.frames())
     bridge.stop()
     cable.cut()
 
