@@ -47,15 +47,16 @@ def test_fifty_clients_at_once_get_every_answered_frame_once_in_order_and_memory
     cable = Cable("load")
     bridge = Bridge(cable.near, "--gap", "0")
     sent, memory = 0, []
-    for _ in range(3):
+    for _ in range(4):
         answers = post_at_once(bridge, CLIENTS, EACH)
         statuses = {status for status, _ in answers}
         assert statuses <= {200, 429}, statuses
         sent = check_line_matches_the_answers(cable, answers, sent)
         memory.append(bridge.memory_kb())
-    assert sent >= CLIENTS * EACH * 3 // 2, f"only {sent} of {CLIENTS * EACH * 3} sent"
-    print(f"{sent} of {CLIENTS * EACH * 3} answered 200 and sent; resident memory after each round (kB): {memory}")
-    assert memory[2] - memory[1] < 1024, f"resident memory after each round (kB): {memory}"
+    assert sent >= CLIENTS * EACH * 4 // 2, f"only {sent} of {CLIENTS * EACH * 4} sent"
+    print(f"{sent} of {CLIENTS * EACH * 4} answered 200 and sent; resident memory after each round (kB): {memory}")
+    # The first rounds warm the handler threads' stacks and the allocator up; then it stays.
+    assert memory[3] - memory[1] < 512, f"resident memory after each round (kB): {memory}"
     bridge.stop()
     cable.cut()
 
