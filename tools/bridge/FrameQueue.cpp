@@ -29,19 +29,46 @@ FrameQueue::~FrameQueue() {
 }
 
 Ticket FrameQueue::Submit(std::vector<Step> steps) {
-    const std::lock_guard<std::mutex> hold(lock_);
+    std::unique_lock<std::mutex> hold(lock_);
     Ticket ticket;
     if (!goneReason_.empty()) {
         ticket.admission = Admission::LineGone;
         ticket.reason = goneReason_;
-    } else if (entries_.size() >= kCapacity) {
+        return ticket;
+    }
+    if (entries_.size() >= kCapacity) {
         ticket.admission = Admission::Full;
+        return ticket;
+    }
+    std::promise<Delivery> promise;
+    ticket.delivered = promise.get_future();
+    if (CanWriteAtOnce(steps)) {
+        // Nothing waits and the gap is over: this thread writes the frame itself, saving the
+        // writer thread's wake-up; holding writing_, it is the one writer meanwhile.
+        writing_ = true;
+        hold.unlock();
+        Delivery delivery = Deliver(steps);
+        hold.lock();
+        Finish(delivery, std::move(promise));
     } else {
-        entries_.push_back({std::move(steps), {}});
-        ticket.delivered = entries_.back().promise.get_future();
+        entries_.push_back({std::move(steps), std::move(promise)});
         wake_.notify_all();
     }
     return ticket;
+}
+
+bool FrameQueue::CanWriteAtOnce(const std::vector<Step>& steps) const {
+    return !writing_ && entries_.empty() && line_ && steps.size() == 1 && steps[0].command &&
+           std::chrono::steady_clock::now() >= notBefore_;
+}
+
+void FrameQueue::Finish(Delivery& delivery, std::promise<Delivery> promise) {
+    writing_ = false;
+    if (delivery.lineGone && line_)
+        LoseLine(delivery.reason);
+    promise.set_value(std::move(delivery));
+    if (!entries_.empty())  // queued behind this delivery: the writer thread takes them on
+        wake_.notify_all();
 }
 
 std::string FrameQueue::LineGoneReason() const {
@@ -56,18 +83,17 @@ void FrameQueue::Run() {
             OpenOrWait(hold);
             continue;
         }
-        if (entries_.empty()) {
+        if (entries_.empty() || writing_) {
             WaitIdle(hold);
             continue;
         }
         Entry entry = std::move(entries_.front());
         entries_.pop_front();
+        writing_ = true;
         hold.unlock();
         Delivery delivery = Deliver(entry.steps);
         hold.lock();
-        if (delivery.lineGone && line_)
-            LoseLine(delivery.reason);
-        entry.promise.set_value(std::move(delivery));
+        Finish(delivery, std::move(entry.promise));
     }
     for (Entry& entry : entries_)
         entry.promise.set_value({true, "the bridge is stopping", {}});
@@ -91,7 +117,7 @@ void FrameQueue::OpenOrWait(std::unique_lock<std::mutex>& hold) {
 // (a new entry, stopping, or spuriously), it probes a little early: no harm.
 void FrameQueue::WaitIdle(std::unique_lock<std::mutex>& hold) {
     wake_.wait_for(hold, kRetryInterval);
-    if (entries_.empty() && !stopping_ && !StillThere())
+    if (entries_.empty() && !writing_ && !stopping_ && !StillThere())
         LoseLine(address_.text + " is gone");
 }
 
@@ -122,6 +148,8 @@ Delivery FrameQueue::Deliver(const std::vector<Step>& steps) {
 }
 
 bool FrameQueue::PauseUntil(std::chrono::steady_clock::time_point when) {
+    if (when <= std::chrono::steady_clock::now())
+        return true;  // no pause: not even the lock, the frame's way to the line stays short
     std::unique_lock<std::mutex> hold(lock_);
     return !wake_.wait_until(hold, when, [this] { return stopping_; });
 }

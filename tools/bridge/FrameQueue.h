@@ -58,6 +58,8 @@ private:
     };
 
     void Run();
+    bool CanWriteAtOnce(const std::vector<Step>& steps) const;
+    void Finish(Delivery& delivery, std::promise<Delivery> promise);
     void OpenOrWait(std::unique_lock<std::mutex>& hold);
     void WaitIdle(std::unique_lock<std::mutex>& hold);
     bool StillThere() const;
@@ -69,12 +71,15 @@ private:
     const std::chrono::milliseconds gap_;
     AssumedState& assumed_;
 
-    mutable std::mutex lock_;                          // guards everything below but line_
-    std::condition_variable wake_;                     // notified on a new entry and on stopping
-    std::deque<Entry> entries_;                        // written by Submit (push) and the writer (pop)
-    std::string goneReason_;                           // written by the writer; read by Submit and LineGoneReason
-    bool stopping_ = false;                            // written by the destructor
-    std::unique_ptr<Line> line_;                       // the writer thread's alone
-    std::chrono::steady_clock::time_point notBefore_;  // the writer's alone: when the next frame may go
+    mutable std::mutex lock_;       // guards everything below; line_ and notBefore_ as said there
+    std::condition_variable wake_;  // notified on a new entry and on stopping
+    std::deque<Entry> entries_;     // written by Submit (push) and the writer (pop)
+    std::string goneReason_;        // written by the writer; read by Submit and LineGoneReason
+    bool stopping_ = false;         // written by the destructor
+    bool writing_ = false;          // set, under the lock, by the one thread delivering an entry
+    // Opened and dropped under the lock while no one is writing; used by the thread that set writing_.
+    std::unique_ptr<Line> line_;
+    // When the next frame may go: written by the thread that set writing_, read under the lock while unset.
+    std::chrono::steady_clock::time_point notBefore_;
     std::thread writer_;
 };
