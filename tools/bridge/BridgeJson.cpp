@@ -1,5 +1,6 @@
 #include "BridgeJson.h"
 
+#include <cstdio>
 #include <ctime>
 
 #include "PanelAssets.h"

@@ -66,6 +66,11 @@ std::string ErrorText(int status) {
     }
 }
 
+// A body is not needed to send a command; one that comes is read (and limited) but not used.
+bool HasBody(const httplib::Request& request) {
+    return request.has_header("Content-Length") || request.get_header_value("Transfer-Encoding") == "chunked";
+}
+
 nlohmann::json SentList(const std::vector<SentFrame>& frames) {
     nlohmann::json list = nlohmann::json::array();
     for (const SentFrame& frame : frames)
@@ -155,7 +160,11 @@ void HttpApi::Route() {
             table.push_back(CommandJson(command));
         Answer(response, 200, table);
     });
-    server_->Post(R"(/api/commands/([^/]+))", [this](const httplib::Request& request, httplib::Response& response) {
+    // With a content reader, a POST without Content-Length (curl -X POST) is served, not refused.
+    server_->Post(R"(/api/commands/([^/]+))", [this](const httplib::Request& request, httplib::Response& response,
+                                                     const httplib::ContentReader& reader) {
+        if (HasBody(request) && !reader([](const char*, std::size_t) { return true; }))
+            return;  // over the limit: answered 413
         const std::string text = request.matches[1];
         const DeviceCommand* command = FindCommand(text);
         if (!command) {

@@ -69,8 +69,12 @@ RawPort::~RawPort() {
 int RawPort::Start(const ListenAddress& address, std::string* error) {
     listener_ = ListenOn(address, error);
     int ends[2];
-    if (!listener_.valid() || ::pipe2(ends, O_CLOEXEC) != 0)
+    if (!listener_.valid())
         return -1;
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        *error = "cannot make the raw port's stop pipe";
+        return -1;
+    }
     stopRead_ = UniqueFd(ends[0]);
     stopWrite_ = UniqueFd(ends[1]);
     thread_ = std::thread(&RawPort::Serve, this);

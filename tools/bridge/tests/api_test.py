@@ -33,6 +33,15 @@ def test_the_table_is_the_senders_and_every_command_arrives_whole_by_name_and_by
             status, answer = bridge.post(f"/api/commands/{given}")
             assert status == 200 and answer["sent"]["frame"] == frame, f"{given}: {status} {answer}"
             expected.append(frame)
+    # As curl -X POST sends it: no body, no Content-Length.
+    with socket.create_connection(("127.0.0.1", bridge.port)) as client:
+        client.sendall(f"POST /api/commands/h-layout HTTP/1.1\r\nHost: 127.0.0.1:{bridge.port}\r\n"
+                       "Connection: close\r\n\r\n".encode())
+        answer = b""
+        while chunk := client.recv(1000):
+            answer += chunk
+    assert answer.startswith(b"HTTP/1.1 200"), answer
+    expected.append(FRAME["h-layout"])
     assert wait_until(lambda: len(cable.frames()) >= len(expected))
     assert cable.frames() == expected, cable.frames()
     bridge.stop()
