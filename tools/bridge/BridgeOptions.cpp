@@ -14,13 +14,6 @@ const char kBridgeUsage[] =
 
 namespace {
 
-bool IsLoopback(const std::string& host) {
-    if (host == "localhost" || host == "::1")
-        return true;
-    in_addr address{};
-    return ::inet_pton(AF_INET, host.c_str(), &address) == 1 && (ntohl(address.s_addr) >> 24) == 127;
-}
-
 bool ParseNumber(const std::string& text, unsigned limit, unsigned* number) {
     if (text.empty() || text.size() > 5)
         return false;
@@ -43,6 +36,13 @@ bool ParseBridgeLine(const std::string& text, LineAddress* line) {
 
 }  // namespace
 
+bool IsLoopbackHost(const std::string& host) {
+    if (host == "localhost" || host == "::1")
+        return true;
+    in_addr address{};
+    return ::inet_pton(AF_INET, host.c_str(), &address) == 1 && (ntohl(address.s_addr) >> 24) == 127;
+}
+
 bool ParseListenAddress(const std::string& text, ListenAddress* address) {
     const std::size_t colon = text.rfind(':');
     if (colon == std::string::npos || colon == 0)
@@ -55,7 +55,7 @@ bool ParseListenAddress(const std::string& text, ListenAddress* address) {
         return false;
     address->host = host;
     address->port = static_cast<int>(port);
-    address->loopback = IsLoopback(host);
+    address->loopback = IsLoopbackHost(host);
     return true;
 }
 

@@ -25,6 +25,8 @@ struct BridgeOptions {
 };
 
 BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments);
+// localhost, ::1 or an address of 127.0.0.0/8, written as a number.
+bool IsLoopbackHost(const std::string& host);
 // HOST:PORT, the host in brackets when it is an IPv6 address.
 bool ParseListenAddress(const std::string& text, ListenAddress* address);
 extern const char kBridgeUsage[];

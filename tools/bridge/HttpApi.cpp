@@ -36,9 +36,10 @@ bool SameText(const std::string& given, const std::string& expected) {
     return difference == 0;
 }
 
-std::string HostPart(const std::string& host) {
+// The name in a Host header, without the port and an IPv6 address's brackets.
+std::string HostName(const std::string& host) {
     if (!host.empty() && host.front() == '[')
-        return host.substr(0, host.find(']') + 1);
+        return host.substr(1, host.find(']') - 1);
     return host.substr(0, host.find(':'));
 }
 
@@ -48,10 +49,9 @@ bool FromAnotherSite(const httplib::Request& request) {
            request.get_header_value("Origin") != "http://" + request.get_header_value("Host");
 }
 
-// On loopback, a name that resolves to 127.0.0.1 must not let a page of another site in.
+// On loopback, a name of another site that resolves to 127.0.0.1 must not let its pages in.
 bool NamedAsLoopback(const httplib::Request& request) {
-    const std::string host = HostPart(request.get_header_value("Host"));
-    return host == "localhost" || host == "[::1]" || host.rfind("127.", 0) == 0;
+    return IsLoopbackHost(HostName(request.get_header_value("Host")));
 }
 
 // For the errors httplib answers by itself, before any route sees the request.

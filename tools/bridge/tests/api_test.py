@@ -62,8 +62,12 @@ def test_a_sequence_keeps_its_order_and_its_waits():
     assert wait_until(lambda: len(cable.frames()) == 4)
     times = cable.frame_times()
     assert [frame for _, frame in times] == frames, times
+    # The bridge's own times keep every wait; the simulator's, taken as it reads, within its lateness.
+    sent_at = [sent["atMs"] for sent in answer["sent"]]
+    sent_gaps = [b - a for a, b in zip(sent_at, sent_at[1:])]
+    assert sent_gaps[0] >= 399 and sent_gaps[2] >= 249, f"sent {sent_gaps} ms apart for {steps}"
     gaps = [b[0] - a[0] for a, b in zip(times, times[1:])]
-    assert 0.39 <= gaps[0] < 0.55 and gaps[1] < 0.1 and 0.24 <= gaps[2] < 0.4, f"gaps {gaps} for {steps}"
+    assert 0.35 <= gaps[0] < 0.55 and gaps[1] < 0.1 and 0.2 <= gaps[2] < 0.4, f"gaps {gaps} for {steps}"
     bridge.stop()
     cable.cut()
 
@@ -110,8 +114,9 @@ def test_every_refusal_is_json_with_a_message_and_sends_nothing():
         assert status == 401 and answer["error"], f"{headers}: {status} {answer}"
     status, answer = bridge.post("/api/commands/mute", None, {**auth, "Origin": "http://elsewhere.example"})
     assert status == 403 and answer["error"], answer
-    status, answer = bridge.post("/api/commands/mute", None, {**auth, "Host": "rebound.example"})
-    assert status == 403 and answer["error"], answer
+    for host in ("rebound.example", f"127.0.0.1.rebound.example:{bridge.port}"):
+        status, answer = bridge.post("/api/commands/mute", None, {**auth, "Host": host})
+        assert status == 403 and answer["error"], f"{host}: {status} {answer}"
     # One frame that is sent marks the end: nothing refused came before it.
     assert bridge.post("/api/commands/standby", None, auth)[0] == 200
     assert wait_until(lambda: cable.frames())
