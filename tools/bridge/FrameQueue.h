@@ -1,5 +1,6 @@
-// The one writer: every client's frames wait in one bounded queue and go out on the line from one
-// thread, each whole, in the order accepted, a gap apart. The line is opened again while it is gone.
+// The one writer: every client's frames wait in one bounded queue and go out on the line one entry
+// at a time, each whole, in the order accepted, a gap apart: from the writer thread, or from the
+// thread that brought a frame to an idle line. The line is opened again while it is gone.
 #pragma once
 
 #include <chrono>
@@ -72,7 +73,7 @@ private:
     AssumedState& assumed_;
 
     mutable std::mutex lock_;       // guards everything below; line_ and notBefore_ as said there
-    std::condition_variable wake_;  // notified on a new entry and on stopping
+    std::condition_variable wake_;  // notified on a new entry, after a delivery others wait behind, on stopping
     std::deque<Entry> entries_;     // written by Submit (push) and the writer (pop)
     std::string goneReason_;        // written by the writer; read by Submit and LineGoneReason
     bool stopping_ = false;         // written by the destructor
