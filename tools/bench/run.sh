@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # `make bench`: sets up a bench of its own in build/bench (prefix, display, cables; the device
 # link of COM3 for Search), runs bench_driver.exe there, ends everything it started by PID and
-# prints the report, also left in build/bench/report.txt.
+# prints the report, also left in build/bench/report.txt; then the network bridge's figures (natively).
 #   run.sh [X64_BUILD [X86_BUILD]]    (default build/x64 and build/x86)
 # Where this machine cannot run 32-bit programs, only the x64 build is measured.
 set -euo pipefail
@@ -26,3 +26,6 @@ builds=("$x64" "$x86")
 "$scripts/wine-run.sh" "$dir" "$x64/tools/bench/bench_driver.exe" "$report" "${builds[@]}"
 echo
 cat "$report"
+# The network bridge against quorvex-send and ser2net on native ptys: no Wine, after the rest.
+echo
+/usr/bin/python3 "$root/tools/bridge/measure.py" "$root/build/native" 300 | tee -a "$report"

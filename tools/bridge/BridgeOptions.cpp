@@ -1,0 +1,100 @@
+#include "BridgeOptions.h"
+
+#include <arpa/inet.h>
+#include <cctype>
+
+const char kBridgeUsage[] =
+    "usage: quorvex-bridge [--listen HOST:PORT] [--token TOKEN] [--raw HOST:PORT] [--gap MS] LINE\n"
+    "Holds LINE (a tty such as /dev/ttyUSB0, or tcp:HOST:PORT, a serial server's raw TCP port) and\n"
+    "sends the Quorvex multiviewer's frames on it for every client, one at a time.\n"
+    "  --listen HOST:PORT  the HTTP API and web panel (default 127.0.0.1:8080; port 0: a free one)\n"
+    "  --token TOKEN       every API call must carry \"Authorization: Bearer TOKEN\"\n"
+    "  --raw HOST:PORT     also take raw frames on this TCP port (off unless given)\n"
+    "  --gap MS            milliseconds between frames (default 200, as quorvex-send)\n";
+
+namespace {
+
+bool ParseNumber(const std::string& text, unsigned limit, unsigned* number) {
+    if (text.empty() || text.size() > 5)
+        return false;
+    unsigned value = 0;
+    for (unsigned char c : text) {
+        if (!std::isdigit(c))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    *number = value;
+    return value <= limit;
+}
+
+// The sender's own parser reads LINE; it takes a line only with a command after it.
+bool ParseBridgeLine(const std::string& text, LineAddress* line) {
+    const SendRequest request = ParseSendArguments({text, "standby"});
+    *line = request.line;
+    return request.failure.exitCode == kSent;
+}
+
+}  // namespace
+
+bool IsLoopbackHost(const std::string& host) {
+    if (host == "localhost" || host == "::1")
+        return true;
+    in_addr address{};
+    return ::inet_pton(AF_INET, host.c_str(), &address) == 1 && (ntohl(address.s_addr) >> 24) == 127;
+}
+
+bool ParseListenAddress(const std::string& text, ListenAddress* address) {
+    const std::size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    std::string host = text.substr(0, colon);
+    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
+        host = host.substr(1, host.size() - 2);
+    unsigned port = 0;
+    if (!ParseNumber(text.substr(colon + 1), 65535, &port))
+        return false;
+    address->host = host;
+    address->port = static_cast<int>(port);
+    address->loopback = IsLoopbackHost(host);
+    return true;
+}
+
+BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments) {
+    BridgeOptions options;
+    std::vector<std::string> positional;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--help" || argument == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (argument == "--listen") {
+            if (!hasValue || !ParseListenAddress(arguments[++i], &options.listen))
+                options.error = "--listen needs HOST:PORT, such as 127.0.0.1:8080";
+        } else if (argument == "--raw") {
+            options.raw = hasValue && ParseListenAddress(arguments[++i], &options.rawListen);
+            if (!options.raw)
+                options.error = "--raw needs HOST:PORT, such as 127.0.0.1:4002";
+        } else if (argument == "--token") {
+            if (!hasValue || arguments[++i].empty())
+                options.error = "--token needs a value";
+            else
+                options.token = arguments[i];
+        } else if (argument == "--gap") {
+            if (!hasValue || !ParseNumber(arguments[++i], kLongestGapMs, &options.gapMs))
+                options.error = "--gap needs a number of milliseconds from 0 to 60000";
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            options.error = "unknown option \"" + argument + "\"";
+        } else {
+            positional.push_back(argument);
+        }
+        if (!options.error.empty())
+            return options;
+    }
+    if (positional.size() != 1)
+        options.error = positional.empty() ? "which line? give LINE: a tty or tcp:HOST:PORT" : "give one LINE only";
+    else if (!ParseBridgeLine(positional[0], &options.line))
+        options.error = "\"" + positional[0] + "\" is not a line: use a tty or tcp:HOST:PORT";
+    return options;
+}

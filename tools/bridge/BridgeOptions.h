@@ -1,0 +1,32 @@
+// quorvex-bridge's command line: the line it holds, where it serves, and how it paces the frames.
+// Everything comes from here: the bridge reads no configuration file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/send/SendOptions.h"
+
+struct ListenAddress {
+    std::string host;
+    int port = 0;  // 0: the system picks a free one
+    bool loopback = true;
+};
+
+struct BridgeOptions {
+    bool help = false;
+    LineAddress line;
+    ListenAddress listen{"127.0.0.1", 8080, true};
+    bool raw = false;
+    ListenAddress rawListen;
+    std::string token;  // empty: the API asks for none
+    unsigned gapMs = kDefaultGapMs;
+    std::string error;  // set when the command line cannot be used
+};
+
+BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments);
+// localhost, ::1 or an address of 127.0.0.0/8, written as a number.
+bool IsLoopbackHost(const std::string& host);
+// HOST:PORT, the host in brackets when it is an IPv6 address.
+bool ParseListenAddress(const std::string& text, ListenAddress* address);
+extern const char kBridgeUsage[];

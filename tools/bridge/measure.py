@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""How quickly a frame reaches the far end of a pty through quorvex-bridge, in one run: from an HTTP
+request to the last byte, and from a raw-port write to the last byte, against quorvex-send's start
+to last byte and ser2net forwarding the same frame from its raw TCP port. Median and 99th percentile.
+Every server binds loopback only; everything started is ended by its PID.
+
+measure.py NATIVE_BUILD [RUNS]      (e.g. tools/bridge/measure.py build/native 300)
+"""
+import http.client
+import os
+import random
+import re
+import select
+import signal
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = sys.argv[1]
+RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 200
+FRAME = bytes.fromhex("47 38 38 67 0A")  # mute
+started = []
+
+
+def pty():
+    """The far end (the master, read here) and the path of the near end. The slave stays open, so
+    the master never reads EIO between two programs' opens."""
+    master, slave = os.openpty()
+    return master, os.ttyname(slave), slave
+
+
+def read_frame(master):
+    got = b""
+    while len(got) < len(FRAME):
+        select.select([master], [], [])
+        got += os.read(master, 64)
+    assert got == FRAME, got
+
+
+def free_port():
+    with socket.socket() as probe:
+        probe.bind(("127.0.0.1", 0))
+        return probe.getsockname()[1]
+
+
+def connect(port, seconds=10):
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            connection = socket.create_connection(("127.0.0.1", port))
+            connection.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+            return connection
+        except ConnectionRefusedError:
+            if time.monotonic() > deadline:
+                raise
+            time.sleep(0.01)
+
+
+def timed(send, master):
+    began = time.perf_counter()
+    finish = send()
+    read_frame(master)
+    arrived = time.perf_counter()
+    if finish:
+        finish()
+    return (arrived - began) * 1000
+
+
+def bridge_ways():
+    """The bridge on a pty of its own: a way to send by HTTP, and one by its raw port."""
+    master, path, _ = pty()
+    bridge = subprocess.Popen([os.path.join(BUILD, "quorvex-bridge"), "--listen", "127.0.0.1:0", "--raw",
+                               "127.0.0.1:0", "--gap", "0", path], stdout=subprocess.PIPE, text=True)
+    started.append(bridge)
+    found = re.match(r"http://127\.0\.0\.1:(\d+)/ raw tcp:127\.0\.0\.1:(\d+)", bridge.stdout.readline())
+    http_port, raw_port = int(found.group(1)), int(found.group(2))
+
+    def post():
+        client = http.client.HTTPConnection("127.0.0.1", http_port)
+        client.request("POST", "/api/commands/mute")
+
+        def answered():
+            assert client.getresponse().status == 200
+            client.close()
+
+        return answered
+
+    raw = connect(raw_port)
+    return (post, master), (lambda: raw.sendall(FRAME), master)
+
+
+def sender_way():
+    master, path, _ = pty()
+
+    def run_sender():
+        sender = subprocess.Popen([os.path.join(BUILD, "quorvex-send"), "--gap", "0", path, "mute"])
+        return sender.wait
+
+    return run_sender, master
+
+
+def ser2net_way(work):
+    master, path, _ = pty()
+    port = free_port()
+    ser2net = subprocess.Popen(["ser2net", "-n", "-u", "-P", os.path.join(work, "ser2net.pid"), "-C",
+                                f"127.0.0.1,{port}:raw:0:{path}:9600 8DATABITS NONE 1STOPBIT LOCAL"],
+                               stderr=subprocess.DEVNULL)
+    started.append(ser2net)
+    client = connect(port)
+    return lambda: client.sendall(FRAME), master
+
+
+def figures(times):
+    times = sorted(times)
+    return statistics.median(times), times[min(len(times) - 1, int(len(times) * 0.99))]
+
+
+def main():
+    try:
+        with tempfile.TemporaryDirectory() as work:
+            http_way, raw_way = bridge_ways()
+            ways = {"bridge HTTP": http_way, "quorvex-send": sender_way(), "bridge raw port": raw_way,
+                    "ser2net raw TCP": ser2net_way(work)}
+            # In turns, in a new order each round, so that what else the machine does (and what the
+            # way before left running) weighs on each the same.
+            times = {name: [] for name in ways}
+            order = random.Random(1)
+            for _ in range(RUNS):
+                for name in order.sample(list(ways), len(ways)):
+                    send, master = ways[name]
+                    times[name].append(timed(send, master))
+            results = {name: figures(t) for name, t in times.items()}
+    finally:
+        for process in started:
+            process.send_signal(signal.SIGTERM)
+            process.wait(10)
+    print(f"quorvex-bridge: request or write to the frame's last byte at the far end of a pty ({RUNS} runs each)")
+    for name, (median, p99) in results.items():
+        print(f"  {name:>16}: median {median:.3f} ms, 99% within {p99:.3f} ms")
+    raw_ratio = results["bridge raw port"][0] / results["ser2net raw TCP"][0]
+    http_median = results["bridge HTTP"][0]
+    print(f"  raw port / ser2net: {raw_ratio:.2f}x (target 1.2x) {'met' if raw_ratio <= 1.2 else 'NOT met'}")
+    print(f"  HTTP median {http_median:.3f} ms (target 2 ms) {'met' if http_median <= 2 else 'NOT met'}")
+
+
+main()
