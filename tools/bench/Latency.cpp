@@ -6,7 +6,6 @@
 #include "BenchPrograms.h"
 #include "PeerPort.h"
 #include "Stopwatch.h"
-#include "ui/DeviceCommands.h"
 
 namespace {
 
@@ -56,19 +55,25 @@ bool OpenPeer(int port, Side& side) {
 
 void Press(Side& side, bool counted, const Bytes& expected) {
     side.peer->Discard();
-    Stopwatch watch;
-    ::PostMessageW(side.button, BM_CLICK, 0, 0);
-    const Bytes received = side.peer->Read(kFrameLength, kFrameTimeoutMs);
-    const double elapsed = watch.Ms();
-    if (!counted)
-        return;
-    if (received == expected)
-        side.samples->ms.push_back(elapsed);
-    else
-        ++side.samples->failures;
+    const TimedRun run = TimePress(side.button, *side.peer, expected);
+    if (counted)
+        Add(*side.samples, run);
 }
 
 }  // namespace
+
+TimedRun TimePress(HWND button, const PeerPort& peer, const Bytes& expected) {
+    const Stopwatch watch;
+    ::PostMessageW(button, BM_CLICK, 0, 0);
+    const Bytes received = peer.Read(expected.size(), kFrameTimeoutMs);
+    const double elapsed = watch.Ms();
+    if (received == expected)
+        return {elapsed, {}};
+    if (received.size() < expected.size())
+        return {elapsed, L"a frame did not arrive within 3 s"};
+    const std::string hex = Hex(received);
+    return {elapsed, L"a frame arrived wrong: " + std::wstring(hex.begin(), hex.end())};
+}
 
 void TimeInterleavedPresses(const std::wstring& panelExe, const std::vector<std::wstring>& writerExes, int presses,
                             Samples& panel, std::vector<Samples>& writers) {
