@@ -33,6 +33,13 @@ source "$(dirname "$(realpath "$0")")/../tools/wait-for.sh"
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }
 # Any process of the run's prefix: every Wine process carries its WINEPREFIX.
 prefix_processes() { grep -lzx "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null | cut -d/ -f3; }
+panel_started() {
+    local p
+    for p in $(prefix_processes); do
+        grep -qz 'Quorvex\.exe' "/proc/$p/cmdline" 2>/dev/null && return 0
+    done
+    return 1
+}
 # A command of its own for wait_for: an argument "$(...)" would be counted once, before the wait.
 no_prefix_processes() { [ -z "$(prefix_processes)" ]; }
 
@@ -68,7 +75,7 @@ cable adapter
 line=$(readlink -f "$dir/adapter/a")
 "$simulator" --log "$dir/simulator.log" "$(readlink -f "$dir/adapter/b")" >/dev/null 2>&1 </dev/null &
 pids+=($!)
-wait_for 10 grep -q listening "$dir/simulator.log" || fail "the simulator did not start"
+wait_for 10 grep -qs listening "$dir/simulator.log" || fail "the simulator did not start"
 
 export QUORVEX_RUN_DIR="$run" QUORVEX_X64_BUILD="$x64" QUORVEX_NATIVE_BUILD=/nonexistent
 
@@ -80,9 +87,11 @@ panel_on() {
     run_pid=$!
     pids+=("$run_pid")
     wait_for 120 grep -q "Close the control panel to end" "$out" || fail "the panel did not start: $(cat "$out")"
-    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=-all wine "$driver" COM3 "$control" \
-        "$(windows_path "$log")" "$frame" </dev/null || status=$?
-    [ "$status" -eq 0 ] || fail "driving the panel on $line failed (status $status)"
+    # The driver's Wine starts once the panel's has: two first starts in a new prefix at once can fail.
+    wait_for 60 panel_started || fail "the panel did not start: $(cat "$out")"
+    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=err+all wine "$driver" COM3 "$control" \
+        "$(windows_path "$log")" "$frame" </dev/null >"$dir/driver-$3.out" 2>&1 || status=$?
+    [ "$status" -eq 0 ] || fail "driving the panel on $line failed (status $status): $(cat "$dir/driver-$3.out")"
     wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || fail "run-panel.sh did not end with the panel"
     wait "$run_pid" || status=$?
     [ "$status" -eq 0 ] || fail "run-panel.sh ended with status $status: $(cat "$out")"
