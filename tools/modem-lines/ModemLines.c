@@ -55,7 +55,7 @@ static int forward(const char* name, void** real, int fd, unsigned long request,
         errno = ENOSYS;
         return -1;
     }
-    const int end = is_output_request(request) ? paced_end(fd) : -1;
+    const int end = is_output_request(request) && paced_sending() ? paced_end(fd) : -1;
     /* TCFLSH and TCSBRK take their argument by value. */
     const intptr_t value = (intptr_t)arg;
     if (end >= 0 && request == TCFLSH && (value == TCOFLUSH || value == TCIOFLUSH))

@@ -25,7 +25,7 @@ int tcflush(int fd, int queue) {
         errno = ENOSYS;
         return -1;
     }
-    const int end = queue == TCOFLUSH || queue == TCIOFLUSH ? paced_end(fd) : -1;
+    const int end = (queue == TCOFLUSH || queue == TCIOFLUSH) && paced_sending() ? paced_end(fd) : -1;
     if (end >= 0)
         paced_purge(end);
     return function(fd, queue);
@@ -38,7 +38,7 @@ int tcdrain(int fd) {
         errno = ENOSYS;
         return -1;
     }
-    const int end = paced_end(fd);
+    const int end = paced_sending() ? paced_end(fd) : -1;
     if (end >= 0)
         paced_drain(end);
     return function(fd);

@@ -37,6 +37,7 @@ struct paced_line {
 /* A slot is in use exactly while its sender runs; all of it is guarded by lines_lock. */
 static struct paced_line lines[PACED_LINES];
 static pthread_mutex_t lines_lock = PTHREAD_MUTEX_INITIALIZER;
+static int lines_in_use; /* written under the lock, read without it */
 
 /* Signals stay blocked while the lock is held: Wine's signal handlers write to ports too, and one
  * that interrupted the holder would wait for itself. */
@@ -141,6 +142,7 @@ static void* send_paced(void* argument) {
             line->count = 0;
         if (line->count == 0) {
             line->end_plus_one = 0;
+            __atomic_fetch_sub(&lines_in_use, 1, __ATOMIC_RELEASE);
             unlock(&saved);
             close(fd);
             return NULL;
@@ -176,6 +178,7 @@ static struct paced_line* start_line(int fd, int end) {
         return NULL;
     }
     line->end_plus_one = end + 1;
+    __atomic_fetch_add(&lines_in_use, 1, __ATOMIC_RELEASE);
     return line;
 }
 
@@ -217,6 +220,8 @@ ssize_t paced_write(int fd, int end, const void* bytes, size_t count) {
         sleep_until(now_ns() + NS_PER_MS);
     }
 }
+
+int paced_sending(void) { return __atomic_load_n(&lines_in_use, __ATOMIC_ACQUIRE) > 0; }
 
 size_t paced_queued(int end) {
     sigset_t saved;

@@ -15,6 +15,9 @@ ssize_t unpaced_write(int fd, const void* bytes, size_t count);
 /* Queues COUNT bytes written to FD, paced end END, as write(2) would take them: a full queue
  * blocks, or fails with EAGAIN where FD is non-blocking. */
 ssize_t paced_write(int fd, int end, const void* bytes, size_t count);
+/* Whether this process has bytes on their way out of any paced end: if not, there is nothing for
+ * an output count, a purge or a drain to see, and no need to look at the descriptor. */
+int paced_sending(void);
 /* Bytes written to END that have not yet left. */
 size_t paced_queued(int end);
 /* Drops what has not yet left END, as a purge of a UART's output does. */
