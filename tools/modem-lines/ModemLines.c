@@ -5,9 +5,9 @@
  * (a real tty), go to the real call untouched. */
 #define _GNU_SOURCE
 #include "LineTable.h"
-#include "NextSymbol.h"
 #include "PacedOutput.h"
 
+#include <dlfcn.h>
 #include <errno.h>
 #include <stdarg.h>
 #include <stdint.h>
@@ -49,11 +49,15 @@ static int is_output_request(unsigned long request) {
     return request == TIOCOUTQ || request == TCFLSH || request == TCSBRK;
 }
 
-static int forward(const char* name, void** real, int fd, unsigned long request, void* arg) {
-    ioctl_function function = (ioctl_function)next_symbol(name, real);
+static int forward(const char* name, ioctl_function* real, int fd, unsigned long request, void* arg) {
+    ioctl_function function = __atomic_load_n(real, __ATOMIC_ACQUIRE);
     if (!function) {
-        errno = ENOSYS;
-        return -1;
+        function = (ioctl_function)dlsym(RTLD_NEXT, name);
+        if (!function) {
+            errno = ENOSYS;
+            return -1;
+        }
+        __atomic_store_n(real, function, __ATOMIC_RELEASE);
     }
     const int end = is_output_request(request) && paced_sending() ? paced_end(fd) : -1;
     /* TCFLSH and TCSBRK take their argument by value. */
@@ -71,7 +75,7 @@ static int forward(const char* name, void** real, int fd, unsigned long request,
 }
 
 int ioctl(int fd, unsigned long request, ...) {
-    static void* real;
+    static ioctl_function real;
     va_list args;
     va_start(args, request);
     void* arg = va_arg(args, void*);
@@ -81,7 +85,7 @@ int ioctl(int fd, unsigned long request, ...) {
 
 /* What 32-bit programs built with a 64-bit time_t call instead (Wine's 32-bit half among them). */
 int __ioctl_time64(int fd, unsigned long request, ...) {
-    static void* real;
+    static ioctl_function real;
     va_list args;
     va_start(args, request);
     void* arg = va_arg(args, void*);

@@ -10,7 +10,7 @@
 
 /* The pts number of FD if it is an end of a paced cable, else -1 (errno kept). */
 int paced_end(int fd);
-/* The C library's write(2), which sends at once. */
+/* The kernel's write(2), as the C library's makes it: on a pty the bytes pass at once. */
 ssize_t unpaced_write(int fd, const void* bytes, size_t count);
 /* Queues COUNT bytes written to FD, paced end END, as write(2) would take them: a full queue
  * blocks, or fails with EAGAIN where FD is non-blocking. */
