@@ -2,6 +2,7 @@
 #include "ImportSlot.h"
 #include "OverlappedCheck.h"
 #include "PeerPort.h"
+#include "Stopwatch.h"
 #include "Threads.h"
 #include "Wait.h"
 #include "doctest.h"
@@ -641,4 +642,29 @@ TEST_CASE("the overlapped check catches a record, or its event, reused while an 
     const OverlappedCheck::Findings found = OverlappedCheck::Take();
     CAPTURE(found.first);
     CHECK(found.count == 4);
+}
+
+
+TEST_CASE_FIXTURE(EngineCase,
+                  "two frames placed 1 ms apart on a paced line both go out whole, in order, at its speed") {
+    RecordingOwner owner;
+    PeerPort peer(24);  // the far end of COM23, on the bench's paced cable: 960 bytes a second at 9600 8N1
+    REQUIRE(peer.IsOpen());
+    CSerialPort engine;
+    REQUIRE(Open(engine, owner, 23));
+    StartListeningWorker(engine);
+    const Stopwatch sinceFirstPress;
+    Place(engine, Frame("EF"));
+    // The second press once the worker has taken the first: the first frame is still on the line.
+    REQUIRE(WaitUntil([&] {
+        return ::WaitForSingleObject(engine.writeEvent.get(), 0) == WAIT_TIMEOUT && sinceFirstPress.Ms() >= 1.0;
+    }));
+    Place(engine, Frame("DE"));
+    Bytes expected = Frame("EF");
+    const Bytes standby = Frame("DE");
+    expected.insert(expected.end(), standby.begin(), standby.end());
+    CHECK(Hex(peer.Read(expected.size(), 3000)) == Hex(expected));
+    // Ten bytes take 10.4 ms on the line; a slow machine only adds to that.
+    CHECK(sinceFirstPress.Ms() >= 9.0);
+    CHECK(peer.ReadUntilQuiet(100).empty());
 }

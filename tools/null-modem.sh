@@ -2,9 +2,11 @@
 # null-modem cable wires them (DTR to DSR and DCD, RTS to CTS). Linux gives ptys no modem lines;
 # the library tools/modem-lines builds answers for them from a table shared by the processes that
 # preload it. Without them Wine ends every line-event wait at once, and no one can see DTR or RTS.
-#   null_modem_env STATE       preload the library into this shell's children, with the table STATE
-#   null_modem_cable A B LOG   lay a cable whose ends are the links A and B; its socat's PID in $cable_pid
-#   null_modem_wire A B        wire two existing pty ends to each other
+# A paced cable also moves bytes at the line's speed, as a UART sends them (960 bytes a second at
+# 9600 8N1); others pass them at once, for the tests that need a line's raw speed.
+#   null_modem_env STATE                 preload the library into this shell's children, with the table STATE
+#   null_modem_cable A B LOG [--paced]   lay a cable whose ends are the links A and B; its socat's PID in $cable_pid
+#   null_modem_wire A B [--paced]        wire two existing pty ends to each other
 # shellcheck source=wait-for.sh
 source "$(dirname "${BASH_SOURCE[0]}")/wait-for.sh"
 null_modem_dir=${QUORVEX_MODEM_LINES_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/native/modem-lines}
@@ -20,7 +22,7 @@ null_modem_env() {
     export LD_PRELOAD="$null_modem_dir/\$LIB/libquorvex-modem-lines.so"
 }
 
-null_modem_wire() { "$null_modem_dir/modem-lines" wire "$QUORVEX_MODEM_LINES" "$1" "$2"; }
+null_modem_wire() { "$null_modem_dir/modem-lines" wire "$QUORVEX_MODEM_LINES" "$@"; }
 
 null_modem_cable() {
     rm -f "$1" "$2"
@@ -31,5 +33,5 @@ null_modem_cable() {
         kill "$cable_pid" 2>/dev/null
         return 1
     fi
-    null_modem_wire "$1" "$2"
+    null_modem_wire "$1" "$2" ${4:+"$4"}
 }

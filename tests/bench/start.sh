@@ -2,9 +2,11 @@
 # Usage: start.sh DIR [KEEPER_EXE]
 # Sets up the test bench in DIR: a private Wine prefix, an Xvfb display, a persistent wineserver
 # and the virtual null-modem cables, each end mapped as a COM port:
-#   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22, COM16 <-> COM17
-# and COM6, whose line another program holds exclusively (it is "in use").
-# BENCH_WINDOWS_VERSION (e.g. winxp) sets the Windows version of the whole prefix.
+#   COM3 <-> COM13, COM4 <-> COM14, COM5 <-> COM15, COM12 <-> COM22, COM16 <-> COM17, COM23 <-> COM24
+# and COM6, whose line another program holds exclusively (it is "in use"). COM23 <-> COM24 is paced:
+# it moves bytes at the line's speed, as a UART does; the others pass them at once.
+# BENCH_WINDOWS_VERSION (e.g. winxp) sets the Windows version of the whole prefix; BENCH_ALL_PACED=1
+# paces every cable.
 # Every cable is a null-modem cable with modem lines (tools/null-modem.sh): every process of the bench
 # preloads the modem-line library, so Wine keeps line-event waits pending as on a real port.
 # Every process started here is recorded in DIR/pids; stop.sh ends them by PID.
@@ -49,10 +51,11 @@ wineserver -k || true
 drop wineserver -p >/dev/null 2>&1 </dev/null
 drop wine reg query 'HKCU\Software\Wine\X11 Driver' >/dev/null 2>&1
 
-cable() {  # cable NAME COM_A COM_B
-    local d="$dir/cables/$1"
+cable() {  # cable NAME COM_A COM_B [--paced]
+    local d="$dir/cables/$1" paced=${4:-}
+    [ -n "${BENCH_ALL_PACED:-}" ] && paced=--paced
     mkdir -p "$d"
-    null_modem_cable "$d/a" "$d/b" "$d/socat.log"
+    null_modem_cable "$d/a" "$d/b" "$d/socat.log" ${paced:+"$paced"}
     echo "$cable_pid" >>"$dir/pids"
     ln -sfn "$(readlink -f "$d/a")" "$WINEPREFIX/dosdevices/com$2"
     [ -n "${3:-}" ] && ln -sfn "$(readlink -f "$d/b")" "$WINEPREFIX/dosdevices/com$3"
@@ -63,6 +66,7 @@ cable c4 4 14
 cable c5 5 15
 cable c12 12 22
 cable c16 16 17  # the last name NT 4 probing tries, and the first it must not
+cable c23 23 24 --paced  # both beyond the sixteen names NT 4 probing tries: no port list shows it
 cable c6 6 ""
 python3 "$here/hold-port.py" "$(readlink -f "$dir/cables/c6/a")" "$dir/cables/c6/held" >/dev/null 2>&1 </dev/null &
 echo $! >>"$dir/pids"

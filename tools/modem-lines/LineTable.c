@@ -1,4 +1,4 @@
-/* The shared modem-line table: mapping, pty numbers, and the null-modem wiring. */
+/* The shared modem-line table: mapping, pty numbers, the null-modem wiring and which cables are paced. */
 #define _GNU_SOURCE
 #include "LineTable.h"
 
@@ -94,9 +94,17 @@ void line_assert(struct line_table* table, int n, uint32_t set, uint32_t clear) 
     __atomic_fetch_and(&table->own[n], ~(clear & OWN_LINES), __ATOMIC_ACQ_REL);
 }
 
-void line_wire(struct line_table* table, int a, int b) {
+void line_wire(struct line_table* table, int a, int b, int paced) {
+    __atomic_store_n(&table->paced[a], paced != 0, __ATOMIC_RELEASE);
+    __atomic_store_n(&table->paced[b], paced != 0, __ATOMIC_RELEASE);
+    if (paced)
+        __atomic_store_n(&table->some_paced, 1, __ATOMIC_RELEASE);
     __atomic_store_n(&table->own[a], 0, __ATOMIC_RELEASE);
     __atomic_store_n(&table->own[b], 0, __ATOMIC_RELEASE);
     __atomic_store_n(&table->far_end[a], (uint32_t)b + 1, __ATOMIC_RELEASE);
     __atomic_store_n(&table->far_end[b], (uint32_t)a + 1, __ATOMIC_RELEASE);
 }
+
+int line_any_paced(struct line_table* table) { return __atomic_load_n(&table->some_paced, __ATOMIC_ACQUIRE) != 0; }
+
+int line_paced(struct line_table* table, int n) { return __atomic_load_n(&table->paced[n], __ATOMIC_ACQUIRE) != 0; }

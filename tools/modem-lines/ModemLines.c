@@ -1,14 +1,18 @@
 /* Preloaded into the bench's processes: answers the four modem-line requests that Linux refuses on
  * a pty, from the shared line table, so a pty behaves as a serial line with DTR, RTS, DSR, CTS and
- * DCD. Every other request, and these four wherever the kernel answers them (a real tty), go to the
- * real call untouched. */
+ * DCD. On an end of a paced cable the output count, purge and drain requests also count in, drop
+ * or wait for its transmit queue. Every other request, and these wherever the kernel answers them
+ * (a real tty), go to the real call untouched. */
 #define _GNU_SOURCE
 #include "LineTable.h"
+#include "PacedOutput.h"
 
 #include <dlfcn.h>
 #include <errno.h>
 #include <stdarg.h>
+#include <stdint.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 
 typedef int (*ioctl_function)(int, unsigned long, ...);
 
@@ -41,6 +45,10 @@ static int answer_as_serial_line(int fd, unsigned long request, int* lines, int 
     return 0;
 }
 
+static int is_output_request(unsigned long request) {
+    return request == TIOCOUTQ || request == TCFLSH || request == TCSBRK;
+}
+
 static int forward(const char* name, ioctl_function* real, int fd, unsigned long request, void* arg) {
     ioctl_function function = __atomic_load_n(real, __ATOMIC_ACQUIRE);
     if (!function) {
@@ -51,7 +59,16 @@ static int forward(const char* name, ioctl_function* real, int fd, unsigned long
         }
         __atomic_store_n(real, function, __ATOMIC_RELEASE);
     }
+    const int end = is_output_request(request) && paced_sending() ? paced_end(fd) : -1;
+    /* TCFLSH and TCSBRK take their argument by value. */
+    const intptr_t value = (intptr_t)arg;
+    if (end >= 0 && request == TCFLSH && (value == TCOFLUSH || value == TCIOFLUSH))
+        paced_purge(end);
+    if (end >= 0 && request == TCSBRK)
+        paced_drain(end); /* a drain (or a break, which the kernel sends after the output) */
     int result = function(fd, request, arg);
+    if (result == 0 && end >= 0 && request == TIOCOUTQ && arg)
+        *(int*)arg += (int)paced_queued(end);
     if (result == -1 && is_modem_request(request) && (errno == ENOTTY || errno == EINVAL))
         return answer_as_serial_line(fd, request, arg, errno);
     return result;

@@ -1,6 +1,8 @@
 /* The bench's side of the modem-line table: wires the two ends of a virtual cable to each other,
  * and shows what an end reads, for scripts and tests that have no serial API of their own.
- *   modem-lines wire STATE PTY_A PTY_B    both ends' lines dropped, each end's DTR and RTS seen by the other
+ *   modem-lines wire STATE PTY_A PTY_B [--paced]
+ *                                         both ends' lines dropped, each end's DTR and RTS seen by the
+ *                                         other; --paced: written bytes leave at the line's speed
  *   modem-lines show STATE PTY            what PTY reads: the names of its raised lines, or "none" */
 #include "LineTable.h"
 
@@ -9,7 +11,7 @@
 #include <sys/ioctl.h>
 
 static int usage(void) {
-    fprintf(stderr, "usage: modem-lines wire STATE PTY_A PTY_B | show STATE PTY\n");
+    fprintf(stderr, "usage: modem-lines wire STATE PTY_A PTY_B [--paced] | show STATE PTY\n");
     return 2;
 }
 
@@ -42,11 +44,12 @@ int main(int argc, char** argv) {
         perror(argv[2]);
         return 1;
     }
-    if (strcmp(argv[1], "wire") == 0 && argc == 5) {
+    int paced = argc == 6 && strcmp(argv[5], "--paced") == 0;
+    if (strcmp(argv[1], "wire") == 0 && (argc == 5 || paced)) {
         int a = pty_or_complain(argv[3]), b = pty_or_complain(argv[4]);
         if (a < 0 || b < 0)
             return 1;
-        line_wire(table, a, b);
+        line_wire(table, a, b, paced);
         return 0;
     }
     if (strcmp(argv[1], "show") == 0 && argc == 4) {
