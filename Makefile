@@ -2,7 +2,7 @@
 BUILD := build
 # A `wine` that works whichever of Wine's loaders this kernel can run (see tools/wine-bin/wine).
 export PATH := $(CURDIR)/tools/wine-bin:$(PATH)
-# The multiviewer simulator is a native Linux program, built apart from the Windows cross builds.
+# The simulator, the sender and the bridge are native Linux programs, built apart from the Windows cross builds.
 NATIVE := $(BUILD)/native
 
 .PHONY: run test build deps configure
@@ -59,7 +59,7 @@ build: configure
 	cmake --build $(BUILD)/x86 -j2
 
 configure: deps
-	@[ -f $(NATIVE)/CMakeCache.txt ] || cmake -S tools/simulator -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
+	@[ -f $(NATIVE)/CMakeCache.txt ] || cmake -S tools -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
 	@[ -f $(BUILD)/x64/CMakeCache.txt ] || cmake -S . -B $(BUILD)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake -DCMAKE_BUILD_TYPE=Release
 	@grep -qx 'QUORVEX_TESTS:BOOL=ON' $(BUILD)/x86/CMakeCache.txt 2>/dev/null || cmake -S . -B $(BUILD)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86.cmake -DCMAKE_BUILD_TYPE=Release -DQUORVEX_TESTS=ON
 

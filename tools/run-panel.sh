@@ -45,7 +45,7 @@ need_display() {
         refuse "no display. With LINE the panel drives a real multiviewer, so a person drives the panel: run it in a desktop session (DISPLAY set). The scripted session plays only against the simulator (make run without LINE)."
 }
 
-# tcp:HOST:PORT by the rule quorvex-send and the simulator share (tools/line/TcpAddress.cpp): HOST of
+# tcp:HOST:PORT by the rule quorvex-send and the simulator share (tools/core/TcpAddress.cpp): HOST of
 # letters, digits, dots and hyphens, or an IPv6 address in brackets; PORT from 1 to 65535. Nothing
 # else reaches socat, where a comma would start options of its own (crlf rewrites the frames).
 check_tcp_address() {

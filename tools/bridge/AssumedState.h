@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/simulator/DeviceState.h"
+#include "tools/core/DeviceState.h"
 
 struct SentFrame {
     std::uint64_t number = 0;  // 1 for the bridge's first frame, then one more for each

@@ -4,8 +4,8 @@
 #include <ctime>
 
 #include "PanelAssets.h"
-#include "tools/send/CommandNames.h"
-#include "tools/simulator/Hex.h"
+#include "tools/core/CommandNames.h"
+#include "tools/core/Hex.h"
 
 namespace {
 

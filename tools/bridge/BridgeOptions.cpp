@@ -2,6 +2,9 @@
 
 #include <arpa/inet.h>
 #include <cctype>
+#include <optional>
+
+#include "tools/core/TcpAddress.h"
 
 const char kBridgeUsage[] =
     "usage: quorvex-bridge [--listen HOST:PORT] [--token TOKEN] [--raw HOST:PORT] [--gap MS] LINE\n"
@@ -27,13 +30,6 @@ bool ParseNumber(const std::string& text, unsigned limit, unsigned* number) {
     return value <= limit;
 }
 
-// The sender's own parser reads LINE; it takes a line only with a command after it.
-bool ParseBridgeLine(const std::string& text, LineAddress* line) {
-    const SendRequest request = ParseSendArguments({text, "standby"});
-    *line = request.line;
-    return request.failure.exitCode == kSent;
-}
-
 }  // namespace
 
 bool IsLoopbackHost(const std::string& host) {
@@ -44,18 +40,12 @@ bool IsLoopbackHost(const std::string& host) {
 }
 
 bool ParseListenAddress(const std::string& text, ListenAddress* address) {
-    const std::size_t colon = text.rfind(':');
-    if (colon == std::string::npos || colon == 0)
+    const std::optional<TcpAddress> parsed = ParseTcpAddress(text, PortZero::AnyFreePort);
+    if (!parsed)
         return false;
-    std::string host = text.substr(0, colon);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
-    unsigned port = 0;
-    if (!ParseNumber(text.substr(colon + 1), 65535, &port))
-        return false;
-    address->host = host;
-    address->port = static_cast<int>(port);
-    address->loopback = IsLoopbackHost(host);
+    address->host = parsed->host;
+    address->port = std::stoi(parsed->port);
+    address->loopback = IsLoopbackHost(parsed->host);
     return true;
 }
 
@@ -94,7 +84,7 @@ BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments) {
     }
     if (positional.size() != 1)
         options.error = positional.empty() ? "which line? give LINE: a tty or tcp:HOST:PORT" : "give one LINE only";
-    else if (!ParseBridgeLine(positional[0], &options.line))
+    else if (!ParseLineAddress(positional[0], &options.line))
         options.error = "\"" + positional[0] + "\" is not a line: use a tty or tcp:HOST:PORT";
     return options;
 }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/send/SendOptions.h"
+#include "tools/core/LineAddress.h"
 
 struct ListenAddress {
     std::string host;

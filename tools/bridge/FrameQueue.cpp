@@ -6,7 +6,7 @@
 namespace {
 
 // A modest pace for a line that has gone: a USB adapter plugged back in is used within half a second.
-constexpr std::chrono::milliseconds kRetryInterval{500};
+constexpr std::chrono::milliseconds kRetryInterval{kLineRetryMs};
 
 }  // namespace
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "AssumedState.h"
-#include "tools/send/Line.h"
+#include "tools/core/Line.h"
 
 // A frame, or a pause when command is null: nothing goes on the line until waitMs after the step.
 struct Step {

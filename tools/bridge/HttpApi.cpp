@@ -5,7 +5,7 @@
 #include "BridgeJson.h"
 #include "PanelAssets.h"
 #include "Sequence.h"
-#include "tools/send/CommandNames.h"
+#include "tools/core/CommandNames.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "tools/simulator/FrameSplitter.h"
+#include "tools/core/FrameSplitter.h"
 
 namespace {
 

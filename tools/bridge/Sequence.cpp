@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tools/send/CommandNames.h"
+#include "tools/core/CommandNames.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "CommandNames.h"
+#include "tools/core/CommandNames.h"
 
 namespace {
 

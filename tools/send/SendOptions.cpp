@@ -2,8 +2,7 @@
 
 #include <cctype>
 
-#include "CommandNames.h"
-#include "tools/line/TcpAddress.h"
+#include "tools/core/CommandNames.h"
 
 const char kSendUsage[] =
     "usage: quorvex-send [--gap MS] LINE COMMAND...\n"
@@ -25,10 +24,6 @@ namespace {
 
 Failure Usage(const std::string& message) { return {kUsage, message}; }
 
-const char kTcpAddressRule[] =
-    "tcp:HOST:PORT takes a host of letters, digits, dots and hyphens or an IPv6 address in brackets, and a port "
-    "from 1 to 65535";
-
 bool ParseGap(const std::string& text, unsigned* gapMs) {
     if (text.empty() || text.size() > 5)
         return false;
@@ -37,21 +32,6 @@ bool ParseGap(const std::string& text, unsigned* gapMs) {
             return false;
     *gapMs = static_cast<unsigned>(std::stoul(text));
     return *gapMs <= kLongestGapMs;
-}
-
-bool ParseLine(const std::string& text, LineAddress* line) {
-    line->text = text;
-    if (text.rfind("tcp:", 0) == 0) {
-        const std::optional<TcpAddress> address = ParseTcpAddress(text.substr(4));
-        if (!address)
-            return false;
-        line->tcp = true;
-        line->host = address->host;
-        line->port = address->port;
-        return true;
-    }
-    line->path = text;
-    return !text.empty();
 }
 
 }  // namespace
@@ -89,7 +69,7 @@ SendRequest ParseSendArguments(const std::vector<std::string>& arguments) {
         request.failure = Usage("which line? give LINE before the commands: quorvex-send LINE " + positional[0]);
         return request;
     }
-    if (!ParseLine(positional[0], &request.line)) {
+    if (!ParseLineAddress(positional[0], &request.line)) {
         request.failure = Usage(
             "\"" + positional[0] + "\" is not a line: " +
             (positional[0].rfind("tcp:", 0) == 0 ? kTcpAddressRule : std::string("use a tty, COMn or tcp:HOST:PORT")));

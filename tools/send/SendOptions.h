@@ -4,19 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "Failure.h"
+#include "tools/core/Failure.h"
+#include "tools/core/LineAddress.h"
 #include "ui/DeviceCommands.h"
-
-// Long enough for a device built for a panel pressed by hand; see kSendUsage.
-inline constexpr unsigned kDefaultGapMs = 200;
-inline constexpr unsigned kLongestGapMs = 60000;
-
-struct LineAddress {
-    std::string text;  // as given
-    bool tcp = false;
-    std::string path;  // a tty, or a COM port on Windows
-    std::string host, port;
-};
 
 struct SendRequest {
     bool help = false;

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "CommandList.h"
-#include "Line.h"
-#include "Platform.h"
+#include "tools/core/Line.h"
+#include "tools/core/Platform.h"
 #include "SendOptions.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "EventText.h"
 
-#include "Hex.h"
+#include "tools/core/Hex.h"
 
 namespace {
 

@@ -3,6 +3,6 @@
 
 #include <string>
 
-#include "FrameSplitter.h"
+#include "tools/core/FrameSplitter.h"
 
 std::string DescribeEvent(const LineEvent& event);

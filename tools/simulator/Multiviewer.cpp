@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "EventText.h"
-#include "Hex.h"
+#include "tools/core/Hex.h"
 #include "ScreenPicture.h"
 
 Multiviewer::Multiviewer(Log& log, bool pictures, std::vector<std::uint8_t> reply, Sender send)

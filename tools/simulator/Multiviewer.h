@@ -6,8 +6,8 @@
 #include <functional>
 #include <vector>
 
-#include "DeviceState.h"
-#include "FrameSplitter.h"
+#include "tools/core/DeviceState.h"
+#include "tools/core/FrameSplitter.h"
 #include "Log.h"
 
 class Multiviewer {

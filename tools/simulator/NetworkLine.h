@@ -7,7 +7,7 @@
 
 #include "Line.h"
 #include "Log.h"
-#include "tools/line/TcpAddress.h"
+#include "tools/core/TcpAddress.h"
 
 class NetworkLine : public Line {
 public:

@@ -1,6 +1,6 @@
 #include "Options.h"
 
-#include "Hex.h"
+#include "tools/core/Hex.h"
 
 const char kUsage[] =
     "usage: quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE\n"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/line/TcpAddress.h"
+#include "tools/core/TcpAddress.h"
 
 struct Options {
     std::string line;                    // tty or pty path

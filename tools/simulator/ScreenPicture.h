@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "DeviceState.h"
+#include "tools/core/DeviceState.h"
 
 struct ScreenWindow {
     int left, top, right, bottom;  // border lines on a 36 x 12 character grid

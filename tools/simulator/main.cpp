@@ -5,7 +5,7 @@
 #include <iostream>
 #include <memory>
 
-#include "FrameSplitter.h"
+#include "tools/core/FrameSplitter.h"
 #include "Log.h"
 #include "Multiviewer.h"
 #include "NetworkLine.h"

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "FrameSplitter.h"
+#include "tools/core/FrameSplitter.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "DeviceState.h"
+#include "tools/core/DeviceState.h"
 #include "ScreenPicture.h"
 
 namespace {

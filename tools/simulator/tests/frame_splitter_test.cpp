@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "FrameSplitter.h"
+#include "tools/core/FrameSplitter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "FrameSplitter.h"
+#include "tools/core/FrameSplitter.h"
 #include "Multiviewer.h"
 
 namespace {

@@ -1,9 +1,9 @@
 // The command line, and the hex the options take.
 #include <doctest/doctest.h>
 
-#include "Hex.h"
+#include "tools/core/Hex.h"
 #include "Options.h"
-#include "tools/line/TcpAddress.h"
+#include "tools/core/TcpAddress.h"
 
 TEST_CASE("hex text is pairs of digits, with or without separators") {
     CHECK(ParseHex("47 45 46 67 0a") == std::vector<std::uint8_t>{0x47, 0x45, 0x46, 0x67, 0x0A});

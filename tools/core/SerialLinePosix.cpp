@@ -22,7 +22,6 @@ using Clock = std::chrono::steady_clock;
 
 // Five bytes take 5 ms at 9600 baud; a line that has not taken and sent them after this is stuck,
 // and a script must not hang on it (the bound TCP's connect has too).
-constexpr int kLineTimeoutMs = 3000;
 
 constexpr unsigned kFirstPtyMajor = 136, kLastPtyMajor = 143;  // Unix98 pty slaves
 

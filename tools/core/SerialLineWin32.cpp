@@ -9,7 +9,6 @@ namespace {
 
 // Five bytes take 5 ms at 9600 baud; a line that has not taken and sent them after this is stuck,
 // and a script must not hang on it (the bound TCP's connect has too).
-constexpr DWORD kLineTimeoutMs = 3000;
 
 // COM10 and above open only through the device namespace; it serves COM1 to COM9 as well.
 std::string DevicePath(const std::string& name) {
@@ -52,7 +51,7 @@ bool SetRaw9600(HANDLE port) {
     line.fOutX = FALSE;
     line.fInX = FALSE;
     COMMTIMEOUTS timeouts{};
-    timeouts.WriteTotalTimeoutConstant = kLineTimeoutMs;
+    timeouts.WriteTotalTimeoutConstant = static_cast<DWORD>(kLineTimeoutMs);
     return ::SetCommState(port, &line) && ::SetCommTimeouts(port, &timeouts);
 }
 
@@ -85,7 +84,7 @@ private:
                 return Fail(::GetLastError(), failure);
             if (status.cbOutQue == 0)
                 return true;
-            if (::GetTickCount() - started >= kLineTimeoutMs)
+            if (::GetTickCount() - started >= static_cast<DWORD>(kLineTimeoutMs))
                 return Stuck(failure);
             ::Sleep(1);
         }

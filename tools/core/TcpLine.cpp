@@ -82,9 +82,6 @@ bool WaitUntilTaken(Socket s, int timeoutMs) {
 }
 #endif
 
-// A serial server on the network answers within milliseconds; one that has not after this is not
-// going to, and a script must not hang on it.
-constexpr int kAnswerTimeoutMs = 3000;
 // How long the server must keep the connection after the last frame for it to count as sent.
 constexpr int kHangUpWaitMs = 200;
 
@@ -116,7 +113,7 @@ public:
                 return Fail("sending to " + name_ + " failed: " + ErrorText(LastSocketError()), failure);
             done += static_cast<std::size_t>(put);
         }
-        if (!WaitUntilTaken(socket_, kAnswerTimeoutMs))
+        if (!WaitUntilTaken(socket_, kLineTimeoutMs))
             return Fail(name_ + " did not take the bytes", failure);
         return true;
     }
@@ -200,7 +197,7 @@ std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& po
     for (const addrinfo* address = addresses; address && !line; address = address->ai_next) {
         const auto spent =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-        const int left = kAnswerTimeoutMs - static_cast<int>(spent.count());
+        const int left = kLineTimeoutMs - static_cast<int>(spent.count());
         if (left <= 0)
             break;
         const Socket s = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);
@@ -224,7 +221,7 @@ std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& po
             kRefused,
             name + " refused the connection: is it the serial server's TCP port, and is no other client connected?"};
     else if (lastError.empty())
-        *failure = {kNoAnswer, name + " did not answer within " + std::to_string(kAnswerTimeoutMs / 1000) +
+        *failure = {kNoAnswer, name + " did not answer within " + std::to_string(kLineTimeoutMs / 1000) +
                                    " seconds: is the serial server on and reachable?"};
     else
         *failure = {kNoAnswer, "cannot reach " + name + ": " + lastError};

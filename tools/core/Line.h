@@ -7,7 +7,7 @@
 #include <string>
 
 #include "Failure.h"
-#include "SendOptions.h"
+#include "LineAddress.h"
 
 class Line {
 public:
