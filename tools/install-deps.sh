@@ -10,7 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 wine fonts-wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
-    pkg-config libcpp-httplib-dev nlohmann-json3-dev chromium chromium-driver python3-selenium ser2net
+    libboost1.81-dev nlohmann-json3-dev chromium chromium-driver python3-selenium ser2net
 )
 # Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel
 # without IA-32 emulation its loader cannot start, and once installed it is the loader `wine`
