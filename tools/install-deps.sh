@@ -7,7 +7,7 @@
 set -euo pipefail
 here=$(dirname "$0")
 tool_packages=(
-    cmake make python3 g++ imagemagick pkg-config libcpp-httplib-dev nlohmann-json3-dev
+    cmake make python3 g++ imagemagick pkg-config libboost1.81-dev nlohmann-json3-dev
 )
 packages=(
     "${tool_packages[@]}" util-linux
