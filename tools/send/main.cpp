@@ -1,5 +1,7 @@
 // quorvex-send: sends Quorvex multiviewer commands from a script, a control system or cron, over a
 // serial line or a serial server's TCP port, with the control panel's own command table.
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,12 +17,32 @@ int Report(const Failure& failure) {
     return failure.exitCode;
 }
 
+// A harness that runs the program under Wine names a file here, to tell a stall in Wine's start
+// from one in the program: the file exists once the program runs its own code.
+void MarkStarted() {
+    if (const char* marker = std::getenv("QUORVEX_STARTED_MARKER"))
+        if (std::FILE* file = std::fopen(marker, "w"))
+            std::fclose(file);
+}
+
+// A line lost between frames: the frames already out have acted on the device.
+Failure MidSend(Failure failure, std::size_t sent, std::size_t total) {
+    if (total > 1)
+        failure.message += " (" + std::to_string(sent) + " of " + std::to_string(total) + " frames went out before it)";
+    return failure;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    MarkStarted();
     const SendRequest request = ParseSendArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (request.help) {
         WriteText(stdout, kSendUsage);
+        return kSent;
+    }
+    if (request.version) {
+        WriteText(stdout, "quorvex-send " QUORVEX_VERSION_TEXT "\n");
         return kSent;
     }
     if (request.failure.exitCode != kSent)
@@ -38,7 +60,7 @@ int main(int argc, char** argv) {
             PauseMs(request.gapMs);
         const auto frame = CommandFrame(*request.commands[i]);
         if (!line->Send(frame.data(), frame.size(), &failure))
-            return Report(failure);
+            return Report(MidSend(failure, i, request.commands.size()));
     }
     return line->Finish(&failure) ? kSent : Report(failure);
 }
