@@ -4,10 +4,9 @@
 # (services.exe, winedevice.exe, explorer.exe...) and those of a test that ctest ended on its
 # TIMEOUT are found: a process stuck on a wineserver that is gone ignores wineserver -k.
 dir=$(realpath -m "$1")
-[ -d "$dir" ] || exit 0
 here=$(dirname "$(realpath "$0")")
 export PATH="$here/../../tools/wine-bin:$PATH"
-WINEPREFIX="$dir/prefix" timeout 20 wineserver -k 2>/dev/null || true
+[ -d "$dir/prefix" ] && { WINEPREFIX="$dir/prefix" timeout 20 wineserver -k 2>/dev/null || true; }
 if [ -f "$dir/pids" ]; then
     while read -r pid; do kill "$pid" 2>/dev/null || true; done <"$dir/pids"
     : >"$dir/pids"
@@ -15,7 +14,7 @@ fi
 
 # The processes of this bench by their environment: its prefix, or its modem-line table.
 bench_processes() {
-    grep -lsxzE "WINEPREFIX=$dir/prefix|QUORVEX_MODEM_LINES=$dir/modem-lines" /proc/[0-9]*/environ |
+    grep -lsxzF -e "WINEPREFIX=$dir/prefix" -e "QUORVEX_MODEM_LINES=$dir/modem-lines" /proc/[0-9]*/environ |
         cut -d/ -f3 | grep -vx "$$"
 }
 left=$(bench_processes)
