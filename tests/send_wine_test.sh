@@ -55,8 +55,21 @@ status=0
 send --gap 0 COM3 single-screen-1 Audio-2 df 9f standby || status=$?
 [ "$status" -eq 0 ] || fail "quorvex-send.exe COM3 ended with $status"
 expected=$'47 45 46 67 0A\n47 43 30 67 0A\n47 44 46 67 0A\n47 39 46 67 0A\n47 44 45 67 0A'
-wait_for 5 seen_at_least 5 "$log" || fail "the simulator saw: $(seen | tr '\n' ',')"
-[ "$(seen)" = "$expected" ] || fail "the simulator saw: $(seen | tr '\n' ',')"
+# What the simulator logged, and what COM3 was, for a failure.
+holders() {  # the processes that hold either of two ttys open
+    local pid
+    for pid in $(find /proc/[0-9]*/fd -maxdepth 1 \( -lname "$1" -o -lname "$2" \) 2>/dev/null | cut -d/ -f3 | sort -u); do
+        echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | cut -c1-80);"
+    done
+}
+saw() {
+    local a b
+    a=$(readlink -f "$bench/cables/c3/a")
+    b=$(readlink -f "$bench/cables/c3/b")
+    echo "the simulator logged: $(tail -n 12 "$log"); COM3 was $(readlink "$bench/prefix/dosdevices/com3"), its cable $a <-> $b, held by: $(holders "$a" "$b") its socat said: $(cat "$bench/cables/c3/socat.log")"
+}
+wait_for 5 seen_at_least 5 "$log" || fail "too few frames: $(saw)"
+[ "$(seen)" = "$expected" ] || fail "other frames: $(saw)"
 
 refused() {  # refused WHAT CODE MESSAGE LINE
     local what=$1 code=$2 message=$3 status=0
