@@ -91,7 +91,7 @@ panel_on() {
     # The driver's Wine starts once the panel's has: two first starts in a new prefix at once can fail.
     wait_for 60 panel_started || fail "the panel did not start: $(cat "$out")"
     # Bounded: a healthy drive takes seconds.
-    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=err+all "$here/bench/bounded.sh" 90 wine "$driver" COM3 "$control" \
+    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=err+all "$here/bench/bounded.sh" 90 --marks-start wine "$driver" COM3 "$control" \
         "$(windows_path "$log")" "$frame" </dev/null >"$dir/driver-$3.out" 2>&1 || status=$?
     [ "$status" -eq 0 ] || fail "driving the panel on $line failed (status $status): $(cat "$dir/driver-$3.out")"
     wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || fail "run-panel.sh did not end with the panel"

@@ -38,7 +38,7 @@ started_output() {
     rm -f "$file"
     "$@" >"$file" </dev/null &
     pids+=($!)
-    wait_for 10 grep -q . "$file" || fail "$* printed nothing"
+    wait_for 10 grep -qs . "$file" || fail "$* printed nothing"
 }
 # The sender is done once the bytes are in COM3's pty; socat and the simulator take them a moment
 # later. A command of its own for wait_for, which runs it anew each time: an argument "$(seen)"
@@ -68,7 +68,11 @@ saw() {
     b=$(readlink -f "$bench/cables/c3/b")
     echo "the simulator logged: $(tail -n 12 "$log"); COM3 was $(readlink "$bench/prefix/dosdevices/com3"), its cable $a <-> $b, held by: $(holders "$a" "$b") its socat said: $(cat "$bench/cables/c3/socat.log")"
 }
-wait_for 5 seen_at_least 5 "$log" || fail "too few frames: $(saw)"
+sent_at=$(date +%T.%N)
+if ! wait_for 5 seen_at_least 5 "$log"; then
+    wait_for 20 seen_at_least 5 "$log" && late=" (they came late)" || late=" (none came in 20 s more)"
+    fail "too few frames 5 s after the sender ended at ${sent_at:0:12}$late: $(saw)"
+fi
 [ "$(seen)" = "$expected" ] || fail "other frames: $(saw)"
 
 refused() {  # refused WHAT CODE MESSAGE LINE
@@ -129,4 +133,4 @@ began=$SECONDS
 refused "a port that does not answer" 10 "did not answer" "tcp:127.0.0.1:$silent"
 [ $((SECONDS - began)) -le 6 ] || fail "waited $((SECONDS - began)) s for a port that does not answer"
 refused "a port that hangs up" 11 "tcp:127.0.0.1:$hanging_up hung up" "tcp:127.0.0.1:$hanging_up"
-echo "quorvex-send.exe: five frames on COM3 and two over TCP byte-exact and in order; COM6 in use, COM99, a stopped COM40, a refusing, a silent and a hanging-up port refused"
+echo "quorvex-send.exe: five frames on COM3, eight on the paced COM23 and two over TCP byte-exact and in order; COM6 in use, COM99, a stopped COM40, a refusing, a silent and a hanging-up port refused"

@@ -4,8 +4,9 @@
 # going after SECONDS has stalled: it is reported on stderr with what each thread of its processes
 # was doing and whether its prefix's wineserver (WINEPREFIX) runs, its processes are ended, and the
 # exit status is 124. --marks-start: the program creates the file named by QUORVEX_STARTED_MARKER
-# first thing; a stall before it did is Wine's own start, said so, and that start is tried once more.
-# A stall in the program itself is never retried. Otherwise the exit status is the program's.
+# first thing; a stall before it did, or an end without it, is Wine's own start, said so, and that
+# start is tried once more (124 if it fails again). A stall in the program itself is never retried.
+# Otherwise the exit status is the program's.
 bound=$1
 shift
 marks_start=
@@ -82,6 +83,12 @@ run_once() {
     local status=0
     wait "$child" || status=$?
     child=
+    # Seen under load: Wine's start of a 64-bit program (through start.exe) ends, with 0 or 1, and
+    # the program never ran.
+    if [ -n "$marks_start" ] && [ ! -e "$marker" ]; then
+        echo "Wine ended $program's start with status $status before it reached its own code$(wineserver_state)" >&2
+        status=125
+    fi
     rm -f "$marker"
     return $status
 }
@@ -89,7 +96,7 @@ run_once() {
 status=0
 run_once "$@" || status=$?
 if [ $status -eq 125 ]; then
-    echo "Wine stalled starting $program: starting it once more" >&2
+    echo "Wine did not start $program: starting it once more" >&2
     status=0
     run_once "$@" || status=$?
     [ $status -eq 125 ] && status=124
