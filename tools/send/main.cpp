@@ -1,7 +1,5 @@
 // quorvex-send: sends Quorvex multiviewer commands from a script, a control system or cron, over a
 // serial line or a serial server's TCP port, with the control panel's own command table.
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,14 +13,6 @@ namespace {
 int Report(const Failure& failure) {
     WriteText(stderr, "quorvex-send: " + failure.message + "\n");
     return failure.exitCode;
-}
-
-// A harness that runs the program under Wine names a file here, to tell a stall in Wine's start
-// from one in the program: the file exists once the program runs its own code.
-void MarkStarted() {
-    if (const char* marker = std::getenv("QUORVEX_STARTED_MARKER"))
-        if (std::FILE* file = std::fopen(marker, "w"))
-            std::fclose(file);
 }
 
 // A line lost between frames: the frames already out have acted on the device.
