@@ -28,6 +28,13 @@ bool LogHolds(const std::wstring& path, const std::string& text) {
     return content.find(text) != std::string::npos;
 }
 
+// Tells tests/bench/bounded.sh that Wine got this program to its own code.
+void MarkStarted() {
+    if (const wchar_t* marker = _wgetenv(L"QUORVEX_STARTED_MARKER"))
+        if (FILE* file = _wfopen(marker, L"w"))
+            std::fclose(file);
+}
+
 int Fail(const char* what) {
     std::fprintf(stderr, "run_line_driver: %s\n", what);
     return 1;
@@ -36,6 +43,7 @@ int Fail(const char* what) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    MarkStarted();
     if (argc != 5)
         return Fail("usage: run_line_driver PORT CONTROL_ID SIMULATOR_LOG FRAME_TEXT");
     const std::wstring port = argv[1];

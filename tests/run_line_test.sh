@@ -10,7 +10,8 @@ dir=$(realpath -m "$1")
 x64=$(realpath "$2")
 simulator=$(realpath "$3")
 driver=$(realpath "$4")
-run_panel=$(realpath "$(dirname "$0")/../tools/run-panel.sh")
+here=$(dirname "$(realpath "$0")")
+run_panel=$(realpath "$here/../tools/run-panel.sh")
 run="$dir/run"
 prefix="$run/prefix"
 # "单画面 1" (control 1003) sends this frame.
@@ -89,7 +90,8 @@ panel_on() {
     wait_for 120 grep -q "Close the control panel to end" "$out" || fail "the panel did not start: $(cat "$out")"
     # The driver's Wine starts once the panel's has: two first starts in a new prefix at once can fail.
     wait_for 60 panel_started || fail "the panel did not start: $(cat "$out")"
-    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=err+all wine "$driver" COM3 "$control" \
+    # Bounded: a healthy drive takes seconds.
+    DISPLAY=$display WINEPREFIX="$prefix" WINEDEBUG=err+all "$here/bench/bounded.sh" 90 --marks-start wine "$driver" COM3 "$control" \
         "$(windows_path "$log")" "$frame" </dev/null >"$dir/driver-$3.out" 2>&1 || status=$?
     [ "$status" -eq 0 ] || fail "driving the panel on $line failed (status $status): $(cat "$dir/driver-$3.out")"
     wait_for 20 bash -c "! kill -0 $run_pid 2>/dev/null" || fail "run-panel.sh did not end with the panel"
@@ -131,9 +133,10 @@ fi
 # Any process whose command line names the port, such as the bridge run-panel.sh starts (the
 # pattern's backslashes keep grep from finding itself).
 port_processes() { grep -lzE "tcp:127\.0\.0\.1:$1\b" /proc/[0-9]*/cmdline 2>/dev/null | cut -d/ -f3; }
-coproc ports { "$(dirname "$0")/bench/dead-ports.py"; }
-pids+=("$ports_PID")
-read -r refusing silent _ <&"${ports[0]}"
+"$here/bench/dead-ports.py" >"$dir/dead-ports" </dev/null &
+pids+=($!)
+wait_for 10 grep -q . "$dir/dead-ports" || fail "dead-ports.py printed nothing"
+read -r refusing silent _ <"$dir/dead-ports"
 for server in "refusing refused the connection" "silent did not answer"; do
     read -r which message <<<"$server"
     began=$SECONDS

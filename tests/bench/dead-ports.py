@@ -5,10 +5,10 @@ NO_ANSWER HANGING_UP.
 REFUSING is bound but does not listen, so every connection is reset at once. NO_ANSWER listens with
 a backlog that one connection fills, so every further connection request is dropped unanswered.
 HANGING_UP takes each connection and closes it at once, as a busy serial server does. All are held
-until standard input closes or the process is ended, so nothing else can take them.
+until the process is ended, so nothing else can take them.
 """
+import signal
 import socket
-import sys
 import threading
 
 
@@ -29,4 +29,4 @@ hanging_up.bind(("127.0.0.1", 0))
 hanging_up.listen(4)
 threading.Thread(target=hang_up_on_each, args=(hanging_up,), daemon=True).start()
 print(refusing.getsockname()[1], silent.getsockname()[1], hanging_up.getsockname()[1], flush=True)
-sys.stdin.read()
+signal.pause()

@@ -27,8 +27,12 @@ mkdir -p "$dir"
 unzip -q "$zip" -d "$dir"
 top=$(echo "$dir"/quorvex-*)
 [ -d "$top" ] || fail "the zip holds no quorvex-VERSION folder"
-(cd "$top" && sha256sum --quiet -c SHA256SUMS) || fail "a file does not match its line in SHA256SUMS"
-listed=$(cut -c67- "$top/SHA256SUMS" | sort)
+# Notepad shows lines only where they end in CR LF: every line of both text files does.
+for text in README.txt SHA256SUMS; do
+    ! grep -qvE $'\r$' "$top/$text" || fail "$text has a line that does not end in CR LF"
+done
+(cd "$top" && tr -d '\r' <SHA256SUMS | sha256sum --quiet -c) || fail "a file does not match its line in SHA256SUMS"
+listed=$(tr -d '\r' <"$top/SHA256SUMS" | cut -c67- | sort)
 present=$(cd "$top" && find . -type f ! -name SHA256SUMS -printf '%P\n' | sort)
 [ "$listed" = "$present" ] || fail "SHA256SUMS lists: ${listed//$'\n'/ }; the zip holds: ${present//$'\n'/ }"
 
@@ -47,10 +51,10 @@ for pair in "64-bit=$5" "XP-32-bit=$6"; do
         echo "*** The XP exes were NOT started: Wine's 32-bit half cannot run here."
         continue
     fi
-    QUORVEX_EXE=$(windows_path "$top/$folder/Quorvex.exe") "$wine_run" "$bench" "$check" ||
+    QUORVEX_EXE=$(windows_path "$top/$folder/Quorvex.exe") "$wine_run" "$bench" --bound 60 "$check" ||
         fail "$folder/Quorvex.exe, unpacked, did not pass release_check"
     echo "$folder/Quorvex.exe: window, About box and version resource as they should be, closed cleanly"
-    list=$("$wine_run" "$bench" "$top/$folder/quorvex-send.exe" --list </dev/null) ||
+    list=$("$wine_run" "$bench" --bound 40 --marks-start "$top/$folder/quorvex-send.exe" --list </dev/null) ||
         fail "$folder/quorvex-send.exe --list failed"
     for code in "${codes[@]}"; do
         grep -qw "$code" <<<"$list" || fail "$folder/quorvex-send.exe --list does not list $code"

@@ -51,6 +51,59 @@ std::size_t EditDistance(const std::string& a, const std::string& b) {
     return row[b.size()];
 }
 
+std::vector<std::string> WordsOf(const std::string& name) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t end = std::min(name.find('-', start), name.size());
+        if (end > start)
+            words.push_back(name.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
+}
+
+// A word a person meant: the same, a shortening ("sing" for single), or one slip in a longer
+// word ("splt" for split). Numbers only as they stand: audio-2 is not audio-3.
+bool WordMatches(const std::string& typed, const std::string& word) {
+    if (typed == word)
+        return true;
+    if (IsNumber(typed) || IsNumber(word))
+        return false;
+    const bool shortening = typed.size() >= 3 && word.compare(0, typed.size(), typed) == 0;
+    return shortening || (typed.size() >= 4 && EditDistance(typed, word) <= 1);
+}
+
+// How well a name fits what was typed: most typed words found in it first, so that single-1 finds
+// single-screen-1 and not audio-1, which is fewer letters away; then fewest words of the name left
+// over; then fewest edits.
+struct Likeness {
+    std::size_t wordsFound = 0;
+    std::size_t wordsLeft = 0;
+    std::size_t edits = 0;
+    bool Beats(const Likeness& other) const {
+        if (wordsFound != other.wordsFound)
+            return wordsFound > other.wordsFound;
+        if (wordsLeft != other.wordsLeft)
+            return wordsLeft < other.wordsLeft;
+        return edits < other.edits;
+    }
+};
+
+Likeness LikenessOf(const std::vector<std::string>& typed, std::vector<std::string> words, std::size_t edits) {
+    Likeness likeness;
+    likeness.edits = edits;
+    for (const std::string& typedWord : typed) {
+        const auto found = std::find_if(words.begin(), words.end(),
+                                        [&typedWord](const std::string& word) { return WordMatches(typedWord, word); });
+        if (found == words.end())
+            continue;
+        ++likeness.wordsFound;
+        words.erase(found);  // each word of the name answers one typed word
+    }
+    likeness.wordsLeft = words.size();
+    return likeness;
+}
+
 }  // namespace
 
 std::string CommandName(const DeviceCommand& command) { return NameFromText(command.meaning); }
@@ -68,14 +121,14 @@ const DeviceCommand* FindCommand(const std::string& text) {
 }
 
 std::string ClosestCommandName(const std::string& text) {
-    const std::string typed = NameFromText(text);
+    const std::vector<std::string> typed = WordsOf(NameFromText(text));
     std::string closest;
-    std::size_t best = std::string::npos;
+    Likeness best;
     for (const DeviceCommand& command : kDeviceCommands) {
         const std::string name = CommandName(command);
-        const std::size_t distance = EditDistance(typed, name);
-        if (distance < best) {
-            best = distance;
+        const Likeness likeness = LikenessOf(typed, WordsOf(name), EditDistance(NameFromText(text), name));
+        if (closest.empty() || likeness.Beats(best)) {
+            best = likeness;
             closest = name;
         }
     }

@@ -15,5 +15,5 @@ std::string CommandName(const DeviceCommand& command);
 // ("DF", "df"); nullptr when there is none.
 const DeviceCommand* FindCommand(const std::string& text);
 
-// The name closest to `text` in edits, for "did you mean".
+// The name a person most likely meant by `text`, for "did you mean": by its words first, then by edits.
 std::string ClosestCommandName(const std::string& text);

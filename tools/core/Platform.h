@@ -9,3 +9,6 @@ void PauseMs(unsigned milliseconds);
 std::string ErrorText(unsigned long error);
 // UTF-8 text to stdout or stderr; a Windows console gets it as UTF-16, so the captions show.
 void WriteText(std::FILE* stream, const std::string& text);
+// Creates the file named by QUORVEX_STARTED_MARKER, when set: a test harness that runs the program
+// under Wine learns that it got past Wine's start to its own code.
+void MarkStarted();

@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 
@@ -16,3 +17,9 @@ void WriteText(std::FILE* stream, const std::string& text) {
 }
 
 std::string ErrorText(unsigned long error) { return std::strerror(static_cast<int>(error)); }
+
+void MarkStarted() {
+    if (const char* marker = std::getenv("QUORVEX_STARTED_MARKER"))
+        if (std::FILE* file = std::fopen(marker, "w"))
+            std::fclose(file);
+}

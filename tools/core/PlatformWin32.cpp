@@ -48,3 +48,13 @@ std::string ErrorText(unsigned long error) {
         message.pop_back();
     return message;
 }
+
+void MarkStarted() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"QUORVEX_STARTED_MARKER", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    const HANDLE file = ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+}

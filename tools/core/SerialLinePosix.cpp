@@ -20,9 +20,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Five bytes take 5 ms at 9600 baud; a line that has not taken and sent them after this is stuck,
-// and a script must not hang on it (the bound TCP's connect has too).
-
 constexpr unsigned kFirstPtyMajor = 136, kLastPtyMajor = 143;  // Unix98 pty slaves
 
 bool IsPty(int fd) {

@@ -7,9 +7,6 @@
 
 namespace {
 
-// Five bytes take 5 ms at 9600 baud; a line that has not taken and sent them after this is stuck,
-// and a script must not hang on it (the bound TCP's connect has too).
-
 // COM10 and above open only through the device namespace; it serves COM1 to COM9 as well.
 std::string DevicePath(const std::string& name) {
     const bool isComName = name.size() > 3 && _strnicmp(name.c_str(), "COM", 3) == 0 &&

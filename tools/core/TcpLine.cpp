@@ -24,16 +24,24 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+int MsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return std::max(0, static_cast<int>(left));
+}
+
 #ifdef _WIN32
 using Socket = SOCKET;
 constexpr Socket kNoSocket = INVALID_SOCKET;
 int LastSocketError() { return ::WSAGetLastError(); }
 void CloseSocket(Socket s) { ::closesocket(s); }
-bool SetBlocking(Socket s, bool blocking) {
-    u_long nonBlocking = blocking ? 0 : 1;
+bool SetNonBlocking(Socket s) {
+    u_long nonBlocking = 1;
     return ::ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
 }
 bool ConnectPending(int error) { return error == WSAEWOULDBLOCK; }
+bool WouldBlock(int error) { return error == WSAEWOULDBLOCK; }
 constexpr int kRefusedError = WSAECONNREFUSED;
 constexpr int kSendFlags = 0;
 // select, not WSAPoll: WSAPoll came with Vista and the 32-bit exe runs on XP. A Windows fd_set is
@@ -49,17 +57,18 @@ bool WaitFor(Socket s, bool write, int timeoutMs) {
 }
 // On Windows the send completing is the mark: the stack owns the bytes and sends them even if
 // the process ends at once.
-bool WaitUntilTaken(Socket, int) { return true; }
+bool WaitUntilTaken(Socket, Clock::time_point) { return true; }
 #else
 using Socket = int;
 constexpr Socket kNoSocket = -1;
 int LastSocketError() { return errno; }
 void CloseSocket(Socket s) { ::close(s); }
-bool SetBlocking(Socket s, bool blocking) {
+bool SetNonBlocking(Socket s) {
     const int flags = ::fcntl(s, F_GETFL);
-    return flags >= 0 && ::fcntl(s, F_SETFL, blocking ? flags & ~O_NONBLOCK : flags | O_NONBLOCK) == 0;
+    return flags >= 0 && ::fcntl(s, F_SETFL, flags | O_NONBLOCK) == 0;
 }
 bool ConnectPending(int error) { return error == EINPROGRESS; }
+bool WouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK; }
 constexpr int kRefusedError = ECONNREFUSED;
 constexpr int kSendFlags = MSG_NOSIGNAL;  // a server that hung up is an error to report, not SIGPIPE
 // poll, not select: a descriptor past 1023 would overflow an fd_set.
@@ -68,14 +77,14 @@ bool WaitFor(Socket s, bool write, int timeoutMs) {
     return ::poll(&waiting, 1, timeoutMs) > 0;
 }
 // Until the server has acknowledged every byte: nothing is left in the send queue.
-bool WaitUntilTaken(Socket s, int timeoutMs) {
-    for (int waited = 0;; ++waited) {
+bool WaitUntilTaken(Socket s, Clock::time_point deadline) {
+    for (;;) {
         int unacknowledged = 0;
         if (::ioctl(s, SIOCOUTQ, &unacknowledged) != 0)
             return false;
         if (unacknowledged == 0)
             return true;
-        if (waited >= timeoutMs)
+        if (Clock::now() >= deadline)
             return false;
         PauseMs(1);
     }
@@ -103,19 +112,25 @@ public:
     TcpLine(const TcpLine&) = delete;
     TcpLine& operator=(const TcpLine&) = delete;
 
+    // The socket stays non-blocking, so no call here waits beyond the line's bound: a server whose
+    // window stays shut must fail the send, not hang the script.
     bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
         if (HungUp(0))
             return HungUpFailure(failure);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(kLineTimeoutMs);
         for (std::size_t done = 0; done < size;) {
             const auto put =
                 ::send(socket_, reinterpret_cast<const char*>(bytes + done), static_cast<int>(size - done), kSendFlags);
-            if (put <= 0)
+            if (put > 0) {
+                done += static_cast<std::size_t>(put);
+                continue;
+            }
+            if (!WouldBlock(LastSocketError()))
                 return Fail("sending to " + name_ + " failed: " + ErrorText(LastSocketError()), failure);
-            done += static_cast<std::size_t>(put);
+            if (!WaitFor(socket_, true, MsLeft(deadline)))
+                return NotTaken(failure);
         }
-        if (!WaitUntilTaken(socket_, kLineTimeoutMs))
-            return Fail(name_ + " did not take the bytes", failure);
-        return true;
+        return WaitUntilTaken(socket_, deadline) || NotTaken(failure);
     }
 
     // A busy serial server takes the connection and hangs up at once, often after the bytes were
@@ -125,14 +140,13 @@ public:
 private:
     // True once the server has closed or reset the connection; what it sends meanwhile is read away.
     bool HungUp(int timeoutMs) const {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
-            const auto left =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-            if (!WaitFor(socket_, false, std::max(0, static_cast<int>(left.count()))))
+            if (!WaitFor(socket_, false, MsLeft(deadline)))
                 return false;
             char discarded[64];
-            if (::recv(socket_, discarded, sizeof discarded, 0) <= 0)
+            const auto got = ::recv(socket_, discarded, sizeof discarded, 0);
+            if (got == 0 || (got < 0 && !WouldBlock(LastSocketError())))
                 return true;
         }
     }
@@ -142,6 +156,11 @@ private:
                                        " hung up: the serial server may not have passed the frames on (is another "
                                        "client connected to it?)"};
         return false;
+    }
+
+    bool NotTaken(Failure* failure) const {
+        return Fail(name_ + " did not take the bytes within " + std::to_string(kLineTimeoutMs / 1000) + " seconds",
+                    failure);
     }
 
     static bool Fail(const std::string& message, Failure* failure) {
@@ -154,9 +173,10 @@ private:
     std::string name_;
 };
 
-// 0 once connected, or the error; the timeout shows as the pending error.
+// 0 once connected, or the error; the timeout shows as the pending error. The socket is left
+// non-blocking.
 int ConnectWithin(Socket s, const addrinfo& address, int timeoutMs) {
-    if (!SetBlocking(s, false))
+    if (!SetNonBlocking(s))
         return LastSocketError();
     if (::connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) != 0) {
         const int error = LastSocketError();
@@ -174,13 +194,14 @@ int ConnectWithin(Socket s, const addrinfo& address, int timeoutMs) {
     // Each frame leaves at once, not gathered with the next one.
     const int noDelay = 1;
     ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof noDelay);
-    return SetBlocking(s, true) ? 0 : LastSocketError();
+    return 0;
 }
 
 }  // namespace
 
 std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& port, Failure* failure) {
-    const std::string name = "tcp:" + host + ":" + port;
+    // An IPv6 address in brackets, as it is written: tcp:[::1]:4001.
+    const std::string name = "tcp:" + (host.find(':') == std::string::npos ? host : "[" + host + "]") + ":" + port;
     [[maybe_unused]] const SocketLibrary library;  // Windows sockets from here on
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
@@ -190,14 +211,12 @@ std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& po
         *failure = {kNoSuchLine, name + ": there is no host " + host};
         return nullptr;
     }
-    const auto start = std::chrono::steady_clock::now();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(kLineTimeoutMs);
     bool refused = false;
     std::string lastError;
     std::unique_ptr<Line> line;
     for (const addrinfo* address = addresses; address && !line; address = address->ai_next) {
-        const auto spent =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-        const int left = kLineTimeoutMs - static_cast<int>(spent.count());
+        const int left = MsLeft(deadline);
         if (left <= 0)
             break;
         const Socket s = ::socket(address->ai_family, address->ai_socktype, address->ai_protocol);

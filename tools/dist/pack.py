@@ -20,11 +20,14 @@ def sha256(data):
     return hashlib.sha256(data).hexdigest()
 
 
+# The text files end their lines in CRLF, so that Notepad of every Windows shows their lines.
+def windows_text(text):
+    return text.replace("\n", "\r\n").encode("ascii")
+
+
 def readme(template, version):
     with open(template, encoding="utf-8") as f:
-        text = f.read().replace("@VERSION@", version)
-    # CRLF, so that Notepad of every Windows shows its lines.
-    return text.replace("\n", "\r\n").encode("ascii")
+        return windows_text(f.read().replace("@VERSION@", version))
 
 
 def contents(args):
@@ -34,7 +37,7 @@ def contents(args):
         with open(path, "rb") as f:
             files[name] = f.read()
     sums = "".join(f"{sha256(files[name])}  {name}\n" for name in sorted(files))
-    files["SHA256SUMS"] = sums.encode("ascii")
+    files["SHA256SUMS"] = windows_text(sums)
     return files
 
 

@@ -10,6 +10,7 @@
 
 struct SendRequest {
     bool help = false;
+    bool version = false;
     bool list = false;
     LineAddress line;
     std::vector<const DeviceCommand*> commands;

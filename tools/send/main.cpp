@@ -15,12 +15,24 @@ int Report(const Failure& failure) {
     return failure.exitCode;
 }
 
+// A line lost between frames: the frames already out have acted on the device.
+Failure MidSend(Failure failure, std::size_t sent, std::size_t total) {
+    if (total > 1)
+        failure.message += " (" + std::to_string(sent) + " of " + std::to_string(total) + " frames went out before it)";
+    return failure;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    MarkStarted();
     const SendRequest request = ParseSendArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (request.help) {
         WriteText(stdout, kSendUsage);
+        return kSent;
+    }
+    if (request.version) {
+        WriteText(stdout, "quorvex-send " QUORVEX_VERSION_TEXT "\n");
         return kSent;
     }
     if (request.failure.exitCode != kSent)
@@ -38,7 +50,7 @@ int main(int argc, char** argv) {
             PauseMs(request.gapMs);
         const auto frame = CommandFrame(*request.commands[i]);
         if (!line->Send(frame.data(), frame.size(), &failure))
-            return Report(failure);
+            return Report(MidSend(failure, i, request.commands.size()));
     }
     return line->Finish(&failure) ? kSent : Report(failure);
 }

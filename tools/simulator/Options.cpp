@@ -5,6 +5,7 @@
 const char kUsage[] =
     "usage: quorvex-simulator [--log FILE] [--reply HEX] [--send HEX] [--no-picture] LINE\n"
     "       quorvex-simulator [options] --listen HOST:PORT\n"
+    "       quorvex-simulator --help | --version\n"
     "  LINE          the tty or pty of the multiviewer's end of the cable (9600 8N1)\n"
     "  --listen HOST:PORT  instead, the device behind a serial server: its raw TCP port, one\n"
     "                client at a time (port 0: any free port, named in the log)\n"
@@ -32,6 +33,11 @@ Options ParseOptions(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            options.help = argument != "--version";
+            options.version = argument == "--version";
+            return options;
+        }
         if (argument == "--no-picture") {
             options.pictures = false;
         } else if ((argument == "--log" || argument == "--reply" || argument == "--send" || argument == "--listen") &&

@@ -16,7 +16,9 @@ struct Options {
     std::vector<std::uint8_t> reply;     // sent back after every command frame
     std::vector<std::uint8_t> greeting;  // sent once when the line is open, or to each TCP client
     bool pictures = true;
-    std::string error;  // set when the command line cannot be used
+    bool help = false;     // print the usage and end
+    bool version = false;  // print the version and end
+    std::string error;     // set when the command line cannot be used
 };
 
 Options ParseOptions(const std::vector<std::string>& arguments);

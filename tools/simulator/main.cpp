@@ -55,6 +55,10 @@ int Serve(Line& line, Multiviewer& device, const std::vector<std::uint8_t>& gree
 
 int main(int argc, char** argv) {
     const Options options = ParseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (options.help || options.version) {
+        std::cout << (options.help ? kUsage : "quorvex-simulator " QUORVEX_VERSION_TEXT "\n");
+        return 0;
+    }
     if (!options.error.empty()) {
         std::cerr << "quorvex-simulator: " << options.error << "\n" << kUsage;
         return 2;

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """quorvex-send end to end: against the multiviewer simulator on a virtual cable (a socat pty pair)
 and behind a TCP port on loopback, on a pty of its own to read the line as it set it, and each bad
-input once with its exit code, its message and nothing sent; a line whose output is stopped and a
-server that hangs up, each a failure in bounded time.
+input once with its exit code, its message and nothing sent; a line whose output is stopped, a
+server that takes nothing and one that hangs up, each a failure in bounded time; a paced line that
+gets every frame before the sender ends; --help and --version of the sender and the simulator.
 
 send_test.py SENDER SIMULATOR WORKDIR MODEM_LINES_DIR
 (MODEM_LINES_DIR: the modem-line library for ptys and its tool, to see DTR and RTS.)
 """
+import fcntl
 import os
 import re
 import select
@@ -17,6 +19,7 @@ import subprocess
 import sys
 import termios
 import threading
+import tty
 import time
 
 SENDER, SIMULATOR, WORK, MODEM_LINES = sys.argv[1], sys.argv[2], os.path.abspath(sys.argv[3]), sys.argv[4]
@@ -50,6 +53,7 @@ TABLE = [
 ]
 
 started = []  # every process this test starts, ended by its PID at the end
+held_open = []  # connections a test server keeps open and unread until the test ends
 
 
 def start(*command):
@@ -120,6 +124,17 @@ def test_every_command_by_name_and_by_code_reaches_the_device_whole_and_in_order
     assert logged_frames(log) == expected, logged_frames(log)
 
 
+def test_help_and_version_of_the_sender_and_the_simulator(*_):
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../../CMakeLists.txt")) as root:
+        version = re.search(r"^project\(Quorvex VERSION ([0-9.]+)", root.read(), re.M).group(1)
+    for program in (SENDER, SIMULATOR):
+        name = os.path.basename(program)
+        shown = subprocess.run([program, "--help"], capture_output=True, text=True, timeout=10)
+        assert shown.returncode == 0 and shown.stdout.startswith(f"usage: {name} "), f"{name} --help: {shown}"
+        shown = subprocess.run([program, "--version"], capture_output=True, text=True, timeout=10)
+        assert (shown.returncode, shown.stdout) == (0, f"{name} {version}\n"), f"{name} --version: {shown}"
+
+
 def test_the_list_shows_each_commands_name_code_and_frame_on_its_line(*_):
     listed = send("--list")
     assert listed.returncode == 0, listed.stderr
@@ -132,6 +147,10 @@ def test_the_list_shows_each_commands_name_code_and_frame_on_its_line(*_):
 def test_each_bad_input_is_refused_alone_and_nothing_is_sent(line, log):
     refused("unknown command", send(line, "mute", "quad-splt"), 3,
             'unknown command "quad-splt"; the closest is quad-split')
+    # The name a person meant shares its words, though audio-1 is fewer letters away from single-1.
+    refused("a shortened name", send(line, "single-1"), 3, "the closest is single-screen-1 ")
+    refused("the line after the command", send("mute", line), 2, f'"{line}" is a line, not a command')
+    refused("a server's address without tcp:", send("127.0.0.1:4001", "mute"), 2, "written tcp:HOST:PORT")
     refused("no command", send(line), 4, "no command to send")
     refused("no such line", send(os.path.join(WORK, "no-such-tty"), "mute"), 5, "does not exist")
     locked = cable("locked")[0]
@@ -148,6 +167,10 @@ def test_each_bad_input_is_refused_alone_and_nothing_is_sent(line, log):
     start(sys.executable, HOLD_PORT, held, marker)
     assert wait_until(lambda: os.path.exists(marker)), "hold-port.py did not hold the line"
     refused("in use", send(held, "mute"), 7, "is in use by another program")
+    # Another quorvex-send takes the line with flock, not exclusively.
+    with open(line, "rb") as other_sender:
+        fcntl.flock(other_sender, fcntl.LOCK_EX)
+        refused("locked by another sender", send(line, "mute"), 7, "is in use by another program")
     refused("not a serial line", send("/dev/null", "mute"), 8, "is not a serial line")
     # Whatever rides after the port or hides in the host is refused before any lookup.
     for address in ("tcp:127.0.0.1:4001,crlf", "tcp:bad_host:4001", "tcp:[::1:4001", "tcp:127.0.0.1:0"):
@@ -157,6 +180,9 @@ def test_each_bad_input_is_refused_alone_and_nothing_is_sent(line, log):
     with socket.socket() as closed:
         closed.bind(("127.0.0.1", 0))
         refused("refused", send(f"tcp:127.0.0.1:{closed.getsockname()[1]}", "mute"), 9, "refused the connection")
+    # An IPv6 address is named as it is written, refused or unreachable where the host has no IPv6.
+    result = send("tcp:[::1]:1", "mute")
+    assert result.returncode in (9, 10) and "tcp:[::1]:1 " in result.stderr, f"IPv6: {result.stderr}"
     # A listener whose backlog is full drops every further connection request unanswered.
     with socket.socket() as silent, socket.socket() as filler:
         silent.bind(("127.0.0.1", 0))
@@ -223,7 +249,7 @@ def test_dtr_and_rts_are_on_while_the_sender_holds_the_line(*_):
     os.close(far_end)
 
 
-def test_a_line_whose_output_is_stopped_fails_in_seconds_naming_it(*_):
+def test_a_line_that_takes_nothing_fails_in_seconds_naming_it_and_drops_what_waits(*_):
     # Another process stopped the line's output, as a wedged adapter holds it: writes block.
     master, slave = os.openpty()
     path = os.ttyname(slave)
@@ -237,6 +263,70 @@ def test_a_line_whose_output_is_stopped_fails_in_seconds_naming_it(*_):
     assert time.monotonic() - began < 6, f"took {time.monotonic() - began:.1f} s"
     os.close(slave)
     os.close(master)
+    # Bytes that wait in the line when the sender gives up are dropped, or a real adapter's close
+    # would wait up to 30 s to send them: here the far end has read none of 8 KiB, and the line's
+    # output is stopped after them.
+    master, slave = os.openpty()
+    path = os.ttyname(slave)
+    tty.setraw(master)
+    os.set_blocking(slave, False)
+    waiting = 0
+    try:
+        while waiting < 8192:
+            waiting += os.write(slave, b"\0" * (8192 - waiting))
+    except BlockingIOError:
+        pass
+    assert waiting > 5000, f"the line took only {waiting} bytes"
+    termios.tcflow(slave, termios.TCOOFF)
+    refused("stopped output with bytes waiting", send(path, "mute", timeout=10), 1, f"{path} did not send the bytes")
+    left = 0
+    while select.select([master], [], [], 0.5)[0]:
+        left += len(os.read(master, 65536))
+    assert left < waiting, f"all {waiting} bytes that waited on the line were still sent"
+    os.close(slave)
+    os.close(master)
+
+
+def test_a_paced_line_gets_every_frame_before_the_sender_ends_with_the_default_gap_between(*_):
+    # Bytes take 1 ms each on this cable, as on a UART at 9600 baud; what the sender leaves in its
+    # transmit queue when it ends is lost, as a real adapter's driver may lose it.
+    near, far = cable("paced")
+    tool = os.path.join(MODEM_LINES, "modem-lines")
+    state = os.path.join(WORK, "modem-lines")
+    subprocess.run([tool, "wire", state, near, far, "--paced"], check=True)
+    far_end = os.open(far, os.O_RDWR | os.O_NOCTTY)
+    tty.setraw(far_end)
+    paced = dict(os.environ, QUORVEX_MODEM_LINES=state,
+                 LD_PRELOAD=os.path.join(MODEM_LINES, "$LIB", "libquorvex-modem-lines.so"))
+
+    def paced_send(*arguments):
+        began = time.monotonic()
+        result = subprocess.run([SENDER, *arguments], env=paced, capture_output=True, text=True, timeout=30)
+        took = time.monotonic() - began
+        assert result.returncode == 0, result.stderr
+        got = b""
+        while select.select([far_end], [], [], 2)[0]:
+            got += os.read(far_end, 4096)
+        return took, got
+
+    _, got = paced_send("--gap", "0", near, *[name for name, _, _ in TABLE])
+    assert got == bytes.fromhex(" ".join(frame for _, _, frame in TABLE)), f"the far end got {got.hex(' ')}"
+    took, got = paced_send(near, "quad-split", "mute", "standby")
+    assert got == bytes.fromhex("47 44 46 67 0A 47 38 38 67 0A 47 44 45 67 0A"), f"the far end got {got.hex(' ')}"
+    # The usage's default: 200 ms between frames, the panel's pace pressed by hand.
+    assert took >= 0.4, f"three frames in {took:.3f} s: less than the default gap between them"
+    os.close(far_end)
+
+
+def unread_server():
+    """A TCP port that takes a connection and never reads it: once its small receive buffer is
+    full, the sender's bytes stay unacknowledged, as behind a serial server whose line is stuck."""
+    listener = socket.socket()
+    listener.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 1)  # the least Linux allows
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(1)
+    threading.Thread(target=lambda: held_open.append(listener.accept()[0]), daemon=True).start()
+    return listener
 
 
 def hanging_up_server():
@@ -268,6 +358,18 @@ def test_through_a_serial_servers_tcp_port(*_):
     expected = ["47 44 46 67 0A", "47 43 30 67 0A", "47 44 45 67 0A"]
     assert wait_until(lambda: read(log).count("left") == 2), "the sender did not hang up"
     assert logged_frames(log) == expected, logged_frames(log)
+    with unread_server() as server:
+        address = "tcp:127.0.0.1:%d" % server.getsockname()[1]
+        frames = 1000  # the server's buffer fills after about 230, one acknowledgement each 40 ms
+        began = time.monotonic()
+        try:
+            result = send("--gap", "0", address, *["mute"] * frames, timeout=20)
+        except subprocess.TimeoutExpired:
+            raise AssertionError(f"the sender still waited on {address} after 20 s")
+        refused("a server that takes nothing", result, 1, f"{address} did not take the bytes")
+        went_out = re.search(r"\((\d+) of %d frames went out before it\)" % frames, result.stderr)
+        assert went_out and 0 < int(went_out.group(1)) < frames, f"how many went out: {result.stderr}"
+        assert time.monotonic() - began < 15, f"took {time.monotonic() - began:.1f} s"
     with hanging_up_server() as server:
         address = "tcp:127.0.0.1:%d" % server.getsockname()[1]
         refused("a server that hangs up at once", send(address, "DF"), 11, f"{address} hung up")
@@ -287,9 +389,11 @@ def main():
             test_every_command_by_name_and_by_code_reaches_the_device_whole_and_in_order,
             test_the_line_is_9600_8n1_without_flow_control_while_the_sender_holds_it,
             test_dtr_and_rts_are_on_while_the_sender_holds_the_line,
-            test_a_line_whose_output_is_stopped_fails_in_seconds_naming_it,
+            test_a_line_that_takes_nothing_fails_in_seconds_naming_it_and_drops_what_waits,
+            test_a_paced_line_gets_every_frame_before_the_sender_ends_with_the_default_gap_between,
             test_through_a_serial_servers_tcp_port,
             test_the_list_shows_each_commands_name_code_and_frame_on_its_line,
+            test_help_and_version_of_the_sender_and_the_simulator,
         ]
         for test in tests:
             try:
