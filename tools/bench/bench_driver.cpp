@@ -293,10 +293,11 @@ void StartupFigure(const std::vector<Programs>& builds, Report& report) {
 void ExitFigure(const std::vector<Programs>& builds, Report& report) {
     report.Line("4. Exit when connected: the panel connected on COM3, one frame sent so its worker has come round");
     report.Line("   to its line-event wait on the quiet line, then closed; from the close to the end of its process");
-    report.Line("   (a failure: no end within 5 s, or an exit code other than 0). Floor: a bare dialog holding");
-    report.Line("   COM3 open overlapped with a worker's WaitCommEvent pending, which it ends with SetCommMask(0)");
-    report.Line("   and collects with GetOverlappedResult before it closes the port. Panel and floor alternate, a");
-    report.Line("   fresh process each run, %d runs each way.", kExitsPerWay);
+    report.Line("   (a failure: no end within 5 s, or an exit code other than 0). Floor: the panel's own dialog in");
+    report.Line("   bare Win32 (its 33 controls, icons and tips, all destroyed at exit) holding COM3 open");
+    report.Line("   overlapped with a worker's WaitCommEvent pending, which it ends with SetCommMask(0) and collects");
+    report.Line("   with GetOverlappedResult before it closes the port. Panel and floor alternate, a fresh process");
+    report.Line("   each run, %d runs each way.", kExitsPerWay);
     for (const Programs& programs : builds)
         ExitSection(programs, report);
 }
@@ -305,8 +306,9 @@ void ReconnectFigure(const std::vector<Programs>& builds, Report& report) {
     report.Line("5. Disconnect+Connect: on the connected panel, a click on Connect/Disconnect and a click again,");
     report.Line("   until it reads \"Disconnect\" again. Floor: the same two clicks on the bare dialog of 4., on");
     report.Line("   COM4 (both run at once, each on a cable of its own): the wait ended and collected, the port");
-    report.Line("   closed, opened again overlapped at 9600 8N1 with an event mask, a new wait pending. Cycled in");
-    report.Line("   turn, %d cycles each.", kReconnects);
+    report.Line("   closed, opened again overlapped at 9600 8N1 with the panel's timeouts, purged, with an event");
+    report.Line("   mask and a new wait pending; the port list and Search unlocked and locked again, as the");
+    report.Line("   panel's are. Cycled in turn, %d cycles each.", kReconnects);
     for (const Programs& programs : builds)
         ReconnectSection(programs, report);
 }
