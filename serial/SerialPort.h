@@ -48,7 +48,7 @@ private:
     // The worker's wait once the line has gone: for the stop, or a write to fail.
     void WaitWithoutLine();
     // Opens the port again where the line has gone, with the settings of the first open; the
-    // worker carries on with it once it opens.
+    // worker carries on with it once it opens and takes them.
     void TryToReopen();
     HANDLE OpenDevice() const;
     // False when the port did not take them all.
