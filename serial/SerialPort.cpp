@@ -27,6 +27,13 @@ CSerialPort::~CSerialPort() {
         ::SetEvent(shutdownEvent.get());
     WaitForWorkerToEnd();
     portHandle.Close();
+    FreeEndedLines();
+    // Waits that still run keep what they write into until the process ends.
+    for (SAbandonedLine& line : abandonedLines) {
+        line.port.Abandon();
+        line.event.Abandon();
+        (void)line.wait.release();
+    }
 }
 
 void CSerialPort::ResetOrCreate(CHandle& event) {
@@ -61,6 +68,7 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
                            DWORD mask) {
     WaitForWorkerToEnd();
     workerThread = nullptr;  // the starter stores the next one
+    FreeEndedLines();
 
     ResetOrCreate(lineEvent);
     ResetOrCreate(writeEvent);
@@ -93,7 +101,9 @@ BOOL CSerialPort::OpenPort(CWnd* ownerWindow, UINT number, UINT baud, wchar_t pa
     std::swprintf(settings, 80, L"baud=%u parity=%lc data=%u stop=%u", baud, static_cast<wint_t>(parity), dataBits,
                   stopBits);
 
-    HANDLE port = OpenDevice();
+    // A port this engine still holds under a wait that would not end is in use, as Windows says of a
+    // port another program holds (Wine would open it again beside the old handle).
+    HANDLE port = HeldByAbandonedWait(number) ? INVALID_HANDLE_VALUE : OpenDevice();
     if (port == INVALID_HANDLE_VALUE)
         return FALSE;
     portHandle.Reset(port);
@@ -219,20 +229,22 @@ void CSerialPort::TryToReopen() {
     ScopedLock<CCriticalSection> lock(ioLock);
     lastReopenTry = ::GetTickCount();
     portHandle.Close();  // no operation runs on it: the line went between two of the worker's steps
-    HANDLE port = OpenDevice();
-    if (port == INVALID_HANDLE_VALUE)
+    HANDLE opened = OpenDevice();
+    if (opened == INVALID_HANDLE_VALUE)
         return;
-    portHandle.Reset(port);
-    ApplyLineSettings(port);
+    CHandle port(opened);
+    // A line that will not take the settings is closed and tried again later, never used: under the
+    // driver's own timeouts a write could hold ioLock, and the window with it, for ever.
+    if (!ApplyLineSettings(port.get()))
+        return;
+    portHandle = std::move(port);
     Purge(kPurgeAll);
     lineGone = false;
 }
 
-// The settings the first open built; a failed step is not reported, as at the first open.
-void CSerialPort::ApplyLineSettings(HANDLE port) {
-    const bool configured =
-        ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, eventMask) && ::SetCommState(port, &lineState);
-    (void)configured;
+// The settings the first open built.
+bool CSerialPort::ApplyLineSettings(HANDLE port) {
+    return ::SetCommTimeouts(port, &timeouts) && ::SetCommMask(port, eventMask) && ::SetCommState(port, &lineState);
 }
 
 void CSerialPort::CollectLineWait() {
@@ -259,9 +271,26 @@ bool CSerialPort::EndLineWait() {
 }
 
 void CSerialPort::AbandonLine() {
-    portHandle.Abandon();
-    lineEvent.Abandon();
-    (void)lineWait.release();
+    abandonedLines.push_back({portNumber, std::move(portHandle), std::move(lineEvent), std::move(lineWait)});
+}
+
+void CSerialPort::FreeEndedLines() {
+    for (auto line = abandonedLines.begin(); line != abandonedLines.end();) {
+        if (::WaitForSingleObject(line->event.get(), 0) != WAIT_OBJECT_0) {
+            ++line;
+            continue;
+        }
+        DWORD ignored = 0;
+        ::GetOverlappedResult(line->port.get(), &line->wait->record, &ignored, TRUE);
+        line = abandonedLines.erase(line);
+    }
+}
+
+bool CSerialPort::HeldByAbandonedWait(UINT number) const {
+    for (const SAbandonedLine& line : abandonedLines)
+        if (line.portNumber == number)
+            return true;
+    return false;
 }
 
 void CSerialPort::CloseAndEnd() {

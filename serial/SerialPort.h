@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class CSerialPort {
 public:
@@ -47,10 +48,11 @@ private:
     // The worker's wait once the line has gone: for the stop, or a write to fail.
     void WaitWithoutLine();
     // Opens the port again where the line has gone, with the settings of the first open; the
-    // worker carries on with it once it opens.
+    // worker carries on with it once it opens and takes them.
     void TryToReopen();
     HANDLE OpenDevice() const;
-    void ApplyLineSettings(HANDLE port);
+    // False when the port did not take them all.
+    bool ApplyLineSettings(HANDLE port);
     void Notify(UINT message, WPARAM wParam) const;
     void ReportIoFailure() const;
     void Purge(DWORD actions) const;
@@ -60,9 +62,12 @@ private:
     // would not end, even cancelled (a driver that ignores the mask change, a removed adapter).
     bool EndLineWait();
     bool LineWaitEnds(DWORD withinMs) const;
-    // Leaves the port, the wait's record and its event to the process: closing or freeing them
-    // under a wait that still runs would have the system write into memory that is gone.
+    // Sets the port, the wait's record and its event aside, unclosed: closing or freeing them under a
+    // wait that still runs would have the system write into memory that is gone.
     void AbandonLine();
+    // Closes the lines set aside whose wait has ended since; the others stay taken.
+    void FreeEndedLines();
+    bool HeldByAbandonedWait(UINT number) const;
     [[noreturn]] void CloseAndEnd();
     // A worker runs, or was started for this open and has not ended yet (it may not have run at all).
     bool WorkerOwed() const;
@@ -83,14 +88,25 @@ private:
         DWORD events = 0;  // what the wait reports
     };
     // The worker's line-event wait, on the heap: a wait that will not end at shutdown keeps it.
-    std::unique_ptr<SLineWait> lineWait;  // made by OpenPort; given up by a worker whose wait would not end
-    OVERLAPPED readOverlapped{};          // the worker's reads
-    OVERLAPPED writeOverlapped{};         // the worker's writes
-    CHandle readDone;                     // the event of `readOverlapped`
-    CHandle writeDone;                    // the event of `writeOverlapped`
-    bool lineGone = false;                // the worker's own: the line went while it ran
-    DWORD lastReopenTry = 0;              // the worker's own: when the line went or was last tried again
-    bool lineWaitPending = false;         // the worker's own: its wait on `lineWait` has not yet woken it
+    std::unique_ptr<SLineWait> lineWait;  // made by OpenPort; set aside by a worker whose wait would not end
+    // A port whose line-event wait would not end at a stop, kept with the wait's record and event
+    // until the wait ends: until then the port is taken, as by another program.
+    struct SAbandonedLine {
+        UINT portNumber = 0;
+        CHandle port;
+        CHandle event;
+        std::unique_ptr<SLineWait> wait;
+    };
+    // Appended by a worker as it ends, before it signals workerEnded; read and freed by the UI thread
+    // only while no worker runs (OpenPort, the destructor).
+    std::vector<SAbandonedLine> abandonedLines;
+    OVERLAPPED readOverlapped{};   // the worker's reads
+    OVERLAPPED writeOverlapped{};  // the worker's writes
+    CHandle readDone;              // the event of `readOverlapped`
+    CHandle writeDone;             // the event of `writeOverlapped`
+    bool lineGone = false;         // the worker's own: the line went while it ran
+    DWORD lastReopenTry = 0;       // the worker's own: when the line went or was last tried again
+    bool lineWaitPending = false;  // the worker's own: its wait on `lineWait` has not yet woken it
     COMMTIMEOUTS timeouts{};
     DCB lineState{};
     HWND owner = nullptr;  // the owner window's handle, taken at open; read by the worker

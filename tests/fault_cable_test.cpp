@@ -1,5 +1,6 @@
 // The cable pulled out while connected, and put back: the shipped program on the fault tests' own
 // cable (COM8 <-> COM28), whose socat is ended under it and then laid again.
+#include "ImportSlot.h"
 #include "OverlappedCheck.h"
 #include "Panel.h"
 #include "Stopwatch.h"
@@ -74,6 +75,63 @@ void Connect(const PanelProcess& panel) {
     panel.Click(1002);
     REQUIRE(panel.Text(1002) == L"Disconnect");
 }
+
+// A driver that will not take the line's settings on the worker's opens (a reopen after a pull),
+// while refusing; when each of those opens was made.
+struct ReopenSettingsRefused {
+    static inline decltype(&::CreateFileW) realCreateFileW = nullptr;
+    static inline decltype(&::SetCommTimeouts) realSetCommTimeouts = nullptr;
+    static inline DWORD worker = 0;
+    static inline volatile LONG refusing = 0;
+    static constexpr LONG kKept = 64;
+    static inline DWORD opensAt[kKept] = {};  // each written by the worker before `opens` counts it
+    static inline volatile LONG opens = 0;
+
+    static HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                     DWORD disposition, DWORD flags, HANDLE model) {
+        if (::GetCurrentThreadId() == worker && refusing && opens < kKept) {
+            opensAt[opens] = ::GetTickCount();
+            ::InterlockedIncrement(&opens);
+        }
+        return realCreateFileW(path, access, share, security, disposition, flags, model);
+    }
+    static BOOL WINAPI SetCommTimeouts(HANDLE port, LPCOMMTIMEOUTS timeouts) {
+        if (::GetCurrentThreadId() == worker && refusing) {
+            ::SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
+        }
+        return realSetCommTimeouts(port, timeouts);
+    }
+};
+
+// The engine connected on the fault tests' cable, its worker waiting on the line; stopped and
+// collected when the object goes.
+struct EngineOnFaultCable {
+    EngineOnFaultCable() {
+        REQUIRE(OverlappedCheck::Install());  // for its count of line-event waits
+        REQUIRE(cable.IsLaid());
+        testApp.m_pMainWnd = &owner;
+        const LONG lineWaitsBefore = OverlappedCheck::LineWaitsStarted();
+        REQUIRE(engine.OpenPort(&owner, FaultCable::kPanelPort, 9600, L'N', 8, 1, EV_RXCHAR | EV_RXFLAG));
+        engine.workerThread = AfxBeginThread(&CSerialPort::PortWorker, &engine);
+        worker = engine.workerThread->m_nThreadID;
+        REQUIRE(WaitUntil([&] { return OverlappedCheck::LineWaitsStarted() > lineWaitsBefore; }, 3000));
+    }
+    ~EngineOnFaultCable() { testApp.m_pMainWnd = nullptr; }
+    EngineOnFaultCable(const EngineOnFaultCable&) = delete;
+    EngineOnFaultCable& operator=(const EngineOnFaultCable&) = delete;
+
+    // True once the worker has ended.
+    bool Stop() {
+        ::SetEvent(engine.shutdownEvent.get());
+        return WaitUntil([&] { return !ThreadRuns(worker); }, 3000);
+    }
+
+    FaultCable cable;
+    CountingOwner owner;
+    CSerialPort engine;
+    DWORD worker = 0;
+};
 
 }  // namespace
 
@@ -156,20 +214,8 @@ TEST_CASE("the cable pulled out while connected: no spin, no hang; once it is ba
     CHECK(panel.Text(1002) == L"connect");
 }
 
-TEST_CASE("the engine on a pulled cable reports the failure and then waits quietly for Disconnect") {
-    REQUIRE(OverlappedCheck::Install());  // for its count of line-event waits
-    FaultCable cable;
-    REQUIRE(cable.IsLaid());
-    CountingOwner owner;
-    testApp.m_pMainWnd = &owner;
-    CSerialPort engine;
-    const LONG lineWaitsBefore = OverlappedCheck::LineWaitsStarted();
-    REQUIRE(engine.OpenPort(&owner, FaultCable::kPanelPort, 9600, L'N', 8, 1, EV_RXCHAR | EV_RXFLAG));
-    engine.workerThread = AfxBeginThread(&CSerialPort::PortWorker, &engine);
-    const DWORD worker = engine.workerThread->m_nThreadID;
-    // The cable is pulled from under a worker that waits on the line.
-    REQUIRE(WaitUntil([&] { return OverlappedCheck::LineWaitsStarted() > lineWaitsBefore; }, 3000));
-
+TEST_CASE_FIXTURE(EngineOnFaultCable,
+                  "the engine on a pulled cable reports the failure and then waits quietly for Disconnect") {
     const int beforeCut = owner.Total();
     REQUIRE(cable.Cut());
     CHECK(WaitUntil([&] { return owner.Count(WM_PORT_IO_FAILED) > 0; }, 3000));
@@ -179,8 +225,58 @@ TEST_CASE("the engine on a pulled cable reports the failure and then waits quiet
     MESSAGE("notifications since the cable was pulled: " << owner.Total() - beforeCut << ", WM_PORT_IO_FAILED "
                                                          << owner.Count(WM_PORT_IO_FAILED));
     CHECK(owner.Count(WM_PORT_IO_FAILED) == 1);
+    CHECK(Stop());
+}
 
-    ::SetEvent(engine.shutdownEvent.get());
-    CHECK(WaitUntil([&] { return !ThreadRuns(worker); }, 2000));
-    testApp.m_pMainWnd = nullptr;
+TEST_CASE("a line back from a pull that will not take its settings is closed and tried again at the pace, unused") {
+    REQUIRE(WrapImport("kernel32.dll", "CreateFileW", &ReopenSettingsRefused::CreateFileW,
+                       &ReopenSettingsRefused::realCreateFileW));
+    REQUIRE(WrapImport("kernel32.dll", "SetCommTimeouts", &ReopenSettingsRefused::SetCommTimeouts,
+                       &ReopenSettingsRefused::realSetCommTimeouts));
+    EngineOnFaultCable connected;
+    ReopenSettingsRefused::worker = connected.worker;
+    REQUIRE(connected.cable.Cut());
+    REQUIRE(WaitUntil([&] { return connected.owner.Count(WM_PORT_IO_FAILED) > 0; }, 3000));
+
+    ReopenSettingsRefused::refusing = 1;
+    REQUIRE(connected.cable.Lay());
+    const LONG opensAtLay = ReopenSettingsRefused::opens;
+    const Bytes standby = Frame("DF");
+    {
+        PeerPort device(FaultCable::kDevicePort);
+        REQUIRE(device.IsOpen());
+        // Pressed all along: a line used without its settings passes a frame on.
+        const auto press = [&] {
+            return connected.engine.PlaceFrame(standby.data(), static_cast<DWORD>(standby.size()));
+        };
+        Bytes leaked;
+        CHECK(WaitUntil(
+            [&] {
+                press();
+                leaked = device.Read(5, 50);
+                return !leaked.empty() || ReopenSettingsRefused::opens >= opensAtLay + 3;
+            },
+            10000));
+        CHECK_MESSAGE(leaked.empty(), "a frame went out on a line without its settings: " << Hex(leaked));
+        ReopenSettingsRefused::refusing = 0;
+        // Once the settings take, the next try has the line, and a press reaches the device.
+        Bytes got;
+        CHECK(WaitUntil(
+            [&] {
+                press();
+                got = device.Read(5, 100);
+                return !got.empty();
+            },
+            10000));
+        CHECK(Hex(got) == Hex(standby));
+    }
+    REQUIRE(connected.Stop());
+    ReopenSettingsRefused::worker = 0;
+    // Tried again and again, each try keeping its distance from the one before (GetTickCount steps aside).
+    const LONG opens = ReopenSettingsRefused::opens;
+    CHECK(opens >= opensAtLay + 3);
+    for (LONG n = 1; n < opens; ++n) {
+        CAPTURE(n);
+        CHECK(ReopenSettingsRefused::opensAt[n] - ReopenSettingsRefused::opensAt[n - 1] >= 450);
+    }
 }

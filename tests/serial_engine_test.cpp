@@ -540,7 +540,8 @@ struct StopMaskIgnored {
 };
 
 TEST_CASE_FIXTURE(EngineCase,
-                  "a stop whose line-event wait will not end still comes back, and Connect works after it") {
+                  "a stop whose line-event wait will not end still comes back; its port is in use until that wait "
+                  "ends, then Connect works") {
     REQUIRE(WrapImport("kernel32.dll", "SetCommMask", &StopMaskIgnored::Ignored, &StopMaskIgnored::realSetCommMask));
     RecordingOwner owner;
     PeerPort peer(13);
@@ -554,8 +555,13 @@ TEST_CASE_FIXTURE(EngineCase,
             StartListeningWorker(engine);
             StopMaskIgnored::armed = 1;
             ::SetEvent(engine.shutdownEvent.get());
-            CHECK(Open(engine, owner, 3));
+            // The old wait still holds COM3: Connect fails, as on a port another program holds.
+            CHECK_FALSE(Open(engine, owner, 3));
+            CHECK(Open(engine, owner, 12));
             StopMaskIgnored::armed = 0;
+            // It ends on an event it still watches for: the device sends a byte. Then COM3 is free.
+            REQUIRE(peer.Write(Bytes{'x'}));
+            CHECK(WaitUntil([&] { return Open(engine, owner, 3); }, 3000));
             StartWorker(engine);
             Place(engine, Frame("DF"));
             CHECK(Hex(peer.Read(5, 3000)) == Hex(Frame("DF")));
@@ -643,7 +649,6 @@ TEST_CASE("the overlapped check catches a record, or its event, reused while an 
     CAPTURE(found.first);
     CHECK(found.count == 4);
 }
-
 
 TEST_CASE_FIXTURE(EngineCase,
                   "two frames placed 1 ms apart on a paced line both go out whole, in order, at its speed") {

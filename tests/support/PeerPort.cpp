@@ -67,6 +67,12 @@ Bytes PeerPort::ReadUntilQuiet(DWORD quietMs) const {
 
 void PeerPort::Discard() const { ::PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT); }
 
+DWORD PeerPort::Unsent() const {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ::ClearCommError(handle_, &errors, &status) ? status.cbOutQue : 0;
+}
+
 DWORD PeerPort::ModemStatus() const {
     DWORD status = 0;
     return ::GetCommModemStatus(handle_, &status) ? status : 0;

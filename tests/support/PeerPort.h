@@ -24,6 +24,9 @@ public:
     // Everything that arrives within the quiet time after the last byte.
     Bytes ReadUntilQuiet(DWORD quietMs) const;
     void Discard() const;
+    // Bytes written here that have not left yet: on a paced cable, what waits in this end's transmit
+    // queue (kept by the writing process, this one). 0 if it cannot be read.
+    DWORD Unsent() const;
     // The modem-status lines this end reads (MS_DSR_ON, MS_CTS_ON, MS_RLSD_ON): on a null-modem
     // cable, the other end's DTR (as DSR and DCD) and RTS (as CTS). 0 if they cannot be read.
     DWORD ModemStatus() const;

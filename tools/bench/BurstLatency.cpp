@@ -13,19 +13,18 @@ constexpr int kPanelPeer = 13;
 constexpr int kWarmUpRounds = 3;
 constexpr int kUnpressedBursts = 5;
 constexpr double kStartGiveUpMs = 5000;
-// The panel takes in 4,000 bytes in about half a second on a quiet machine, and seen in over 4 s on
-// a busy one (the line itself needs 4.2 s at 9600 baud).
+// The line needs 4.2 s for 4,000 bytes at 9600 baud; a busy machine's panel may take seconds more.
 constexpr double kDrainGiveUpMs = 30000;
-// socat passes a burst on in pieces: an empty queue is the end of it only once it stays empty.
+// socat passes the bytes on a little after they leave: an empty queue is the end only once it stays empty.
 constexpr double kQuietMs = 100;
 
-// Until the panel's input queue has stayed empty for kQuietMs: the ms from `since` until it
-// emptied, or a failure.
-TimedRun DrainedAfter(const InputQueue& panelEnd, const Stopwatch& since) {
+// Until the burst has left COM13 and the panel's input queue has then stayed empty for kQuietMs:
+// the ms from `since` until it emptied, or a failure.
+TimedRun DrainedAfter(const PeerPort& peer, const InputQueue& panelEnd, const Stopwatch& since) {
     double emptySince = -1;
     while (since.Ms() < kDrainGiveUpMs) {
         const double now = since.Ms();
-        if (panelEnd.Waiting() > 0)
+        if (panelEnd.Waiting() > 0 || peer.Unsent() > 0)
             emptySince = -1;
         else if (emptySince < 0)
             emptySince = now;
@@ -37,34 +36,35 @@ TimedRun DrainedAfter(const InputQueue& panelEnd, const Stopwatch& since) {
 }
 
 // Writes the burst and waits until the panel has taken kTakenBeforePress bytes of it; on success
-// `left` is what it had not taken yet.
+// `left` is what it had not taken yet. The paced cable lets the burst out of COM13's transmit queue
+// at 960 bytes a second, and the panel takes each byte as it comes: its input queue stays near
+// empty however much it has taken, and says nothing alone. What it has taken is what left COM13
+// less what waits at COM3 (read first: a byte passing meanwhile is then counted twice, never missed).
 TimedRun StartBurst(const PeerPort& peer, const InputQueue& panelEnd, DWORD& left) {
     if (!peer.Write(Bytes(kBurstBytes, 'x')))
         return {0, L"COM13 could not write the burst"};
     const Stopwatch sinceWrite;
-    // The queue fills as socat passes the burst on and empties as the panel reads: the panel has
-    // taken bytes once it is that far below the most it held.
-    DWORD most = 0;
     for (;;) {
-        left = panelEnd.Waiting();
-        most = left > most ? left : most;
-        if (most > 0 && left + kTakenBeforePress <= most)
-            break;
+        const DWORD waiting = panelEnd.Waiting();
+        const DWORD unsent = peer.Unsent();
+        left = waiting + unsent;
+        if (left + kTakenBeforePress <= kBurstBytes)
+            return unsent > 0 ? TimedRun{} : TimedRun{0, L"the whole burst had left COM13 before the press"};
         if (sinceWrite.Ms() > kStartGiveUpMs)
             return {0, L"the panel did not start taking a burst within 5 s"};
         ::Sleep(1);  // each look is a call to the wineserver, which the panel needs too
     }
-    if (left == 0)
-        return {0, L"the panel had taken a whole burst before the press"};
-    return {};
 }
 
-// A press during a burst; `left` is what the panel had not taken of it at the press.
+// A press during a burst; `left` is what the panel had not taken of it at the press. Once the
+// press is timed the rest of the burst is dropped at COM13 (a transmit purge), as a device that
+// falls silent: the press is what is measured, and the next one need not wait seconds for the line.
 TimedRun BurstPress(HWND button, const PeerPort& peer, const InputQueue& panelEnd, const Bytes& expected, DWORD& left) {
     TimedRun run = StartBurst(peer, panelEnd, left);
     if (run.failure.empty())
         run = TimePress(button, peer, expected);
-    const TimedRun drained = DrainedAfter(panelEnd, Stopwatch());
+    peer.Discard();
+    const TimedRun drained = DrainedAfter(peer, panelEnd, Stopwatch());
     return run.failure.empty() ? TimedRun{run.ms, drained.failure} : run;
 }
 
@@ -72,7 +72,7 @@ TimedRun UnpressedBurst(const PeerPort& peer, const InputQueue& panelEnd) {
     const Stopwatch sinceWrite;
     if (!peer.Write(Bytes(kBurstBytes, 'x')))
         return {0, L"COM13 could not write the burst"};
-    return DrainedAfter(panelEnd, sinceWrite);
+    return DrainedAfter(peer, panelEnd, sinceWrite);
 }
 
 }  // namespace

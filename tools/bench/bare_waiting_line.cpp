@@ -12,6 +12,10 @@ bool WaitingLine::Open(int number) {
     closing_ = false;
     record_ = OVERLAPPED{};
     record_.hEvent = waitDone_.get();
+    // The rest of what the panel's open must do: its timeouts, and no stale bytes either way.
+    COMMTIMEOUTS timeouts{1000, 1000, 1000, 1000, 1000};
+    ::SetCommTimeouts(port, &timeouts);
+    ::PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
     if (!waitDone_ || !::SetCommMask(port, EV_RXCHAR | EV_RXFLAG) || !Arm()) {
         port_.Close();
         return false;

@@ -13,8 +13,9 @@ public:
     WaitingLine(const WaitingLine&) = delete;
     WaitingLine& operator=(const WaitingLine&) = delete;
 
-    // Opens \\.\COMn overlapped at 9600 8N1 with an event mask, starts a line-event wait and a
-    // worker that collects it and starts the next one. True once the wait is pending.
+    // Opens \\.\COMn overlapped at 9600 8N1 with the panel's timeouts, purged, with an event mask,
+    // starts a line-event wait and a worker that collects it and starts the next one. True once the
+    // wait is pending.
     bool Open(int number);
     // Ends the pending wait with SetCommMask(0), lets the worker collect it and leave, then
     // closes the port. Nothing to do when not open.
