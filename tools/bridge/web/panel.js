@@ -1,4 +1,5 @@
-// The web panel: the command buttons as the dialog groups them, and the assumed state, polled.
+// The web panel: the command buttons as the dialog groups them, and the assumed state, pushed by
+// the bridge on /api/events whenever it changes.
 "use strict";
 
 // A token given as #token=... once is kept for this tab, and sent with every API call.
@@ -39,7 +40,7 @@ function button(command) {
   made.addEventListener("click", () => {
     say("sending " + command.name + "…");
     api("/api/commands/" + command.name, { method: "POST" })
-      .then((answer) => { say("sent " + answer.sent.name + " at " + answer.sent.at.slice(11)); refresh(); })
+      .then((answer) => say("sent " + answer.sent.name + " at " + answer.sent.at.slice(11)))
       .catch((error) => say("not sent: " + error.message));
   });
   return made;
@@ -84,7 +85,16 @@ function show(state) {
     element("li", {}, element("time", { dateTime: frame.at }, frame.at.slice(11)), " " + frame.name + " [" + frame.frame + "]")));
 }
 
-function refresh() { return api("/api/state").then(show).catch((error) => say("no state: " + error.message)); }
+// A browser cannot give a WebSocket the Authorization header: the token goes in the URL instead.
+function listen() {
+  const url = (location.protocol === "https:" ? "wss://" : "ws://") + location.host + "/api/events" +
+    (token ? "?token=" + encodeURIComponent(token) : "");
+  const events = new WebSocket(url);
+  events.onmessage = (message) => show(JSON.parse(message.data).state);
+  events.onclose = () => {
+    say("live state lost; connecting again…");
+    setTimeout(listen, 1000);
+  };
+}
 
-api("/api/commands").then(layOut).then(refresh).catch((error) => say("no commands: " + error.message));
-setInterval(refresh, 1000);
+api("/api/commands").then(layOut).then(listen).catch((error) => say("no commands: " + error.message));
