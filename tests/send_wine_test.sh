@@ -45,28 +45,34 @@ started_output() {
 # would be counted once, before the wait began.
 seen_at_least() { [ "$(seen "$2" | wc -l)" -ge "$1" ]; }
 
-rm -f "$log" "$tcp_log"
-"$simulator" --no-picture --log "$log" "$(readlink -f "$bench/cables/c3/b")" >/dev/null 2>&1 </dev/null &
-pids+=($!)
-wait_for 10 grep -qs listening "$log" || fail "the simulator did not start"
-
-# The frames as the device's command table gives them.
-status=0
-send --gap 0 COM3 single-screen-1 Audio-2 df 9f standby || status=$?
-[ "$status" -eq 0 ] || fail "quorvex-send.exe COM3 ended with $status"
-expected=$'47 45 46 67 0A\n47 43 30 67 0A\n47 44 46 67 0A\n47 39 46 67 0A\n47 44 45 67 0A'
-# What the simulator logged, and what COM3 was, for a failure.
 holders() {  # the processes that hold either of two ttys open
     local pid
     for pid in $(find /proc/[0-9]*/fd -maxdepth 1 \( -lname "$1" -o -lname "$2" \) 2>/dev/null | cut -d/ -f3 | sort -u); do
         echo "$pid $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | cut -c1-80);"
     done
 }
+rm -f "$log" "$tcp_log" "$bench/c3-holders"
+"$simulator" --no-picture --log "$log" "$(readlink -f "$bench/cables/c3/b")" >/dev/null 2>&1 </dev/null &
+pids+=($!)
+wait_for 10 grep -qs listening "$log" || fail "the simulator did not start"
+
+# The frames as the device's command table gives them. Who holds the cable's ends while they go is
+# noted, for a failure.
+c3_ends=("$(readlink -f "$bench/cables/c3/a")" "$(readlink -f "$bench/cables/c3/b")")
+while :; do holders "${c3_ends[@]}" >>"$bench/c3-holders"; sleep 0.1; done &
+noting=$!
+pids+=("$noting")
+status=0
+send --gap 0 COM3 single-screen-1 Audio-2 df 9f standby || status=$?
+kill "$noting"
+[ "$status" -eq 0 ] || fail "quorvex-send.exe COM3 ended with $status"
+expected=$'47 45 46 67 0A\n47 43 30 67 0A\n47 44 46 67 0A\n47 39 46 67 0A\n47 44 45 67 0A'
+# What the simulator logged, and what COM3 was, for a failure.
 saw() {
     local a b
     a=$(readlink -f "$bench/cables/c3/a")
     b=$(readlink -f "$bench/cables/c3/b")
-    echo "the simulator logged: $(tail -n 12 "$log"); COM3 was $(readlink "$bench/prefix/dosdevices/com3"), its cable $a <-> $b, held by: $(holders "$a" "$b") its socat said: $(cat "$bench/cables/c3/socat.log")"
+    echo "the simulator logged: $(tail -n 12 "$log"); COM3 was $(readlink "$bench/prefix/dosdevices/com3"), its cable $a <-> $b, held by: $(holders "$a" "$b") while the frames went: $(sort -u "$bench/c3-holders") its socat said: $(cat "$bench/cables/c3/socat.log")"
 }
 sent_at=$(date +%T.%N)
 if ! wait_for 5 seen_at_least 5 "$log"; then

@@ -67,12 +67,13 @@ def test_a_sequence_keeps_its_order_and_its_waits():
     assert wait_until(lambda: len(cable.frames()) == 4)
     times = cable.frame_times()
     assert [frame for _, frame in times] == frames, times
-    # The bridge's own times keep every wait; the simulator's, taken as it reads, within its lateness.
+    # The bridge's own times keep every wait and add none; the simulator's, taken as it reads, show each on the wire.
     sent_at = [sent["atMs"] for sent in answer["sent"]]
     sent_gaps = [b - a for a, b in zip(sent_at, sent_at[1:])]
-    assert sent_gaps[0] >= 399 and sent_gaps[2] >= 249, f"sent {sent_gaps} ms apart for {steps}"
+    assert 399 <= sent_gaps[0] < 700 and sent_gaps[1] < 100 and 249 <= sent_gaps[2] < 450, \
+        f"sent {sent_gaps} ms apart for {steps}: a wait lost, added, or taken twice"
     gaps = [b[0] - a[0] for a, b in zip(times, times[1:])]
-    assert 0.35 <= gaps[0] < 0.55 and gaps[1] < 0.1 and 0.2 <= gaps[2] < 0.4, f"gaps {gaps} for {steps}"
+    assert gaps[0] >= 0.35 and gaps[2] >= 0.2, f"gaps {gaps} on the wire for {steps}"
     bridge.stop()
     cable.cut()
 
