@@ -299,8 +299,10 @@ void ExitFigure(const std::vector<Programs>& builds, Report& report) {
     report.Line("   (a failure: no end within 5 s, or an exit code other than 0). Floor: the panel's own dialog in");
     report.Line("   bare Win32 (its 33 controls, icons and tips, all destroyed at exit) holding COM3 open");
     report.Line("   overlapped with a worker's WaitCommEvent pending, which it ends with SetCommMask(0) and collects");
-    report.Line("   with GetOverlappedResult before it closes the port. Panel and floor alternate, a fresh process");
-    report.Line("   each run, %d runs each way.", kExitsPerWay);
+    report.Line("   with GetOverlappedResult before it closes the port; its button 1003 pressed, as the panel's is,");
+    report.Line("   so the same button has the focus. Panel and floor alternate, a fresh process each run, %d runs",
+                kExitsPerWay);
+    report.Line("   each way.");
     for (const Programs& programs : builds)
         ExitSection(programs, report);
 }
