@@ -134,5 +134,6 @@ void BridgeApi::HandleApi(const Request& request, const std::string& path, const
 }
 
 void BridgeApi::Send(std::vector<Step> steps, bool one, const Answer& answer) {
-    line_.Submit(std::move(steps), [one, answer](Delivery delivery) { answer(DeliveryResponse(delivery, one)); });
+    line_.Submit(std::move(steps),
+                 [one, answer](const Delivery& delivery) { answer(DeliveryResponse(delivery, one)); });
 }

@@ -21,7 +21,6 @@ public:
     // WebSocket may give in the URL instead); nullopt when it may go on.
     std::optional<Response> Refusal(const Request& request, const std::string& urlToken = {}) const;
     void Handle(const Request& request, const Answer& answer);
-    BridgeLine& Line() { return line_; }
 
 private:
     void HandleApi(const Request& request, const std::string& path, const Answer& answer);

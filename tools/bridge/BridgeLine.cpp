@@ -23,9 +23,6 @@ BridgeLine::BridgeLine(asio::io_context& io, LineAddress address, unsigned gapMs
       retry_(io),
       probe_(io) {}
 
-// The writer is idle here unless the process is ending anyway (main does not wait for a stuck write).
-BridgeLine::~BridgeLine() { writerThread_.join(); }
-
 void BridgeLine::Start() { Open(); }
 
 void BridgeLine::OnWriter(std::function<bool(Failure*)> call, std::function<void(bool, const Failure&)> then) {

@@ -55,7 +55,6 @@ public:
     using Listener = std::function<void(const SentFrame*)>;
 
     BridgeLine(asio::io_context& io, LineAddress address, unsigned gapMs);
-    ~BridgeLine();
     BridgeLine(const BridgeLine&) = delete;
     BridgeLine& operator=(const BridgeLine&) = delete;
 
@@ -66,8 +65,6 @@ public:
     // Answers everything waiting, lets the frame being written finish, sends nothing more; `idle`
     // is called once the writer is done.
     void Stop(std::function<void()> idle);
-    // True while a blocking call runs on the writer.
-    bool WriterBusy() const { return writerBusy_; }
     void Listen(Listener listener) { listeners_.push_back(std::move(listener)); }
 
     const std::string& Name() const { return address_.text; }

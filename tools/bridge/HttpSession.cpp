@@ -126,7 +126,7 @@ void HttpSession::ReadBody() {
     });
 }
 
-void HttpSession::Dispatch(http::request<http::string_body> request) {
+void HttpSession::Dispatch(const http::request<http::string_body>& request) {
     stream_.expires_never();
     const auto encoding = request.find(http::field::transfer_encoding);
     if (encoding != request.end() && !boost::algorithm::iequals(encoding->value(), "chunked")) {

@@ -26,7 +26,7 @@ private:
     void AwaitRequest();
     void ReadHeader();
     void ReadBody();
-    void Dispatch(http::request<http::string_body> request);
+    void Dispatch(const http::request<http::string_body>& request);
     void Refuse(http::status status, const std::string& message);
     void Answer(Response response, bool close);
     void Linger();

@@ -18,7 +18,7 @@ RawClient::~RawClient() {
     --line_.Raw().connections;
 }
 
-void RawClient::Close() {
+void RawClient::Close() noexcept {
     if (place_)
         order_.Remove(*place_);
     place_.reset();
@@ -60,7 +60,7 @@ void RawClient::Take(const std::vector<LineEvent>& events) {
             ++counts.dropped;
             continue;
         }
-        line_.Submit({{event.command, 0}}, [&counts](Delivery delivery) {
+        line_.Submit({{event.command, 0}}, [&counts](const Delivery& delivery) {
             ++(delivery.outcome == Outcome::Sent ? counts.forwarded : counts.dropped);
         });
     }

@@ -18,7 +18,7 @@ public:
     RawClient& operator=(const RawClient&) = delete;
 
     void Start() { Read(); }
-    void Close();
+    void Close() noexcept;
 
 private:
     void Read();

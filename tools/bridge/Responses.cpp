@@ -2,7 +2,7 @@
 
 namespace {
 
-Response Secured(http::status status, std::string contentType, std::string body) {
+Response Secured(http::status status, const char* contentType, std::string body) {
     Response response{status, 11};
     response.set(http::field::server, "quorvex-bridge");
     response.set(http::field::content_type, contentType);

@@ -9,7 +9,7 @@ out=$1
 x64=$2
 x86=$3
 here=$(dirname "$(realpath "$0")")
-# The bridge is built for 64-bit Windows only: Asio's sockets need Windows 7.
+# The bridge is built for 64-bit Windows only: it has not been tried on XP.
 shipped_64=(Quorvex quorvex-send quorvex-bridge)
 shipped_32=(Quorvex quorvex-send)
 
