@@ -11,6 +11,7 @@ packages=(
     wine64 wine fonts-wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
     pkg-config libcpp-httplib-dev nlohmann-json3-dev chromium chromium-driver python3-selenium ser2net
+    libmosquitto-dev mosquitto mosquitto-clients python3-paho-mqtt
 )
 # Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel
 # without IA-32 emulation its loader cannot start, and once installed it is the loader `wine`
@@ -125,5 +126,11 @@ if [ ${#wanted[@]} -gt 0 ]; then
         say_why "what the build needs" "${wanted[@]}"
         exit 1
     }
+    # The bridge's tests start a broker of their own on a free loopback port and end it; the
+    # package's system-wide broker, which its install starts, is not wanted on a build machine.
+    if [[ " ${wanted[*]} " == *" mosquitto "* ]] && command -v systemctl >/dev/null &&
+        systemctl is-enabled --quiet mosquitto 2>/dev/null; then
+        $sudo systemctl disable --now mosquitto || true
+    fi
 fi
 [ -z "$kernel32" ] || install_32bit_half
