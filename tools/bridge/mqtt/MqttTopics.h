@@ -15,6 +15,3 @@ struct MqttTopics {
     std::string stateSet;      // a correction of the assumed state; sends nothing
     std::string availability;  // online / offline, retained; offline is also the will
 };
-
-// Letters, digits and hyphens: safe in a topic, in a discovery topic's node id and in a client id.
-bool IsDeviceName(const std::string& name);

@@ -1,8 +1,8 @@
-#include "MqttTopics.h"
+#include "LineName.h"
 
 #include <cctype>
 
-bool IsDeviceName(const std::string& name) {
+bool IsLineName(const std::string& name) {
     if (name.empty() || name.size() > 64)
         return false;
     for (unsigned char c : name)
