@@ -11,7 +11,7 @@ packages=(
     wine64 wine fonts-wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
     pkg-config libcpp-httplib-dev nlohmann-json3-dev chromium chromium-driver python3-selenium ser2net
-    libmosquitto-dev mosquitto mosquitto-clients python3-paho-mqtt
+    libmosquitto-dev mosquitto mosquitto-clients python3-paho-mqtt openssl
 )
 # Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel
 # without IA-32 emulation its loader cannot start, and once installed it is the loader `wine`

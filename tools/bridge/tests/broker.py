@@ -1,7 +1,9 @@
-"""What the MQTT tests share: a broker of their own (mosquitto on a free loopback port, with a
-configuration and a password file of its own, never the system's service) and a hub on it, as a
-room-automation system is: it hears everything under quorvex/ and the discovery prefix.
+"""What the MQTT tests share: a broker of their own (mosquitto on free loopback ports, plain and
+TLS, with a configuration, a password file and a certificate of its own, never the system's
+service) and a hub on it, as a room-automation system is: it hears everything under quorvex/ and
+the discovery prefix.
 """
+import getpass
 import json
 import os
 import socket
@@ -29,24 +31,34 @@ def answers(port):
         return False
 
 
+def quietly(*command):
+    subprocess.run(command, check=True, timeout=60, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
 class Broker:
     def __init__(self, name):
-        self.port = free_port()
+        self.port, self.tls_port = free_port(), free_port()
         folder = os.path.join(WORK, name)
         os.makedirs(folder, exist_ok=True)
         passwords = os.path.join(folder, "passwords")
-        subprocess.run(["mosquitto_passwd", "-c", "-b", passwords, USER, PASSWORD], check=True, timeout=30,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        quietly("mosquitto_passwd", "-c", "-b", passwords, USER, PASSWORD)
+        # Its own certificate is the CA a client is given: it names 127.0.0.1, as the client checks.
+        self.cafile, key = os.path.join(folder, "broker.pem"), os.path.join(folder, "broker.key")
+        quietly("openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
+                "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", self.cafile)
         self.config = os.path.join(folder, "mosquitto.conf")
         with open(self.config, "w") as file:
-            file.write(f"listener {self.port} 127.0.0.1\nallow_anonymous false\npassword_file {passwords}\n"
-                       "persistence false\n")
+            # As the test's own user: started by root, mosquitto would become a user that cannot read them.
+            file.write(f"user {getpass.getuser()}\nallow_anonymous false\npassword_file {passwords}\n"
+                       "persistence false\n"
+                       f"listener {self.port} 127.0.0.1\n"
+                       f"listener {self.tls_port} 127.0.0.1\ncertfile {self.cafile}\nkeyfile {key}\n")
         self.process = None
         self.start()
 
     def start(self):
         self.process = start("mosquitto", "-c", self.config)
-        assert wait_until(lambda: answers(self.port)), f"mosquitto did not listen on {self.port}"
+        assert wait_until(lambda: answers(self.port) and answers(self.tls_port)), "mosquitto did not listen"
 
     def stop(self):
         stop(self.process)
@@ -54,6 +66,10 @@ class Broker:
     @property
     def address(self):
         return f"127.0.0.1:{self.port}"
+
+    @property
+    def tls_address(self):
+        return f"127.0.0.1:{self.tls_port}"
 
 
 class Hub:

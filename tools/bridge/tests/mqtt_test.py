@@ -185,7 +185,7 @@ def test_standby_on_and_off_toggle_only_when_the_assumed_standby_differs_and_cor
     hub.close()
 
 
-def test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_again():
+def test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_again_over_tcp_and_tls():
     broker = Broker("restart")
     hub = Hub(broker)
     cables = {name: Cable(name) for name in ("stops", "dies")}
@@ -196,7 +196,8 @@ def test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_
     stops = Bridge(cables["stops"].near, "--name", "stops", *mqtt_options(broker), "--mqtt-password-file",
                    password_file)
     os.environ[ENV_PASSWORD] = PASSWORD
-    dies = Bridge(cables["dies"].near, "--name", "dies", *mqtt_options(broker))
+    dies = Bridge(cables["dies"].near, "--name", "dies", "--gap", "0", "--mqtt", broker.tls_address, "--mqtt-user",
+                  USER, "--mqtt-cafile", broker.cafile)
     for name in cables:
         assert wait_until(lambda: online(hub, name) and discovered(hub, name)), f"{name} not online"
 
@@ -212,6 +213,7 @@ def test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_
                           30), f"{name} did not come back"
     hub.publish(topic("stops", "command"), "h-layout")
     mark_and_wait(hub, "stops", cables["stops"], [FRAME["quad-split"], FRAME["h-layout"]])
+    mark_and_wait(hub, "dies", cables["dies"], [])
 
     stops.stop()
     assert wait_until(lambda: hub.latest(topic("stops", "availability")) == "offline"), "no offline after SIGTERM"
@@ -226,5 +228,5 @@ if __name__ == "__main__":
         test_each_line_is_a_device_on_the_hub_and_takes_its_own_commands_once,
         test_bad_payloads_and_commands_for_a_gone_line_send_nothing,
         test_standby_on_and_off_toggle_only_when_the_assumed_standby_differs_and_corrections_send_nothing,
-        test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_again,
+        test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_again_over_tcp_and_tls,
     ]))
