@@ -14,9 +14,10 @@ constexpr int kKeepAliveSeconds = 10;
 // A modest pace for a broker that is away: a second, doubling up to eight.
 constexpr std::chrono::seconds kFirstRetry{1};
 constexpr std::chrono::seconds kLongestRetry{8};
-// How long the end waits for the broker to take "offline", and then for the network thread.
-constexpr std::chrono::milliseconds kOfflineWait{400};
-constexpr std::chrono::milliseconds kThreadWait{300};
+// How long the end waits for the broker to take "offline", and then for the network thread: a
+// broker on the network answers in milliseconds, and the bridge ends within a second whatever it does.
+constexpr std::chrono::milliseconds kOfflineWait{250};
+constexpr std::chrono::milliseconds kThreadWait{200};
 // Retained topics survive the broker's restarts when it persists them: at least once is enough for
 // a state, which says the same however often it comes.
 constexpr int kRetainedQos = 1;

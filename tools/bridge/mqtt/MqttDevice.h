@@ -22,6 +22,8 @@ public:
 
     const std::string& Error() const { return client_.Error(); }
     void PublishState(const std::string& stateJson) { client_.Retain(topics_.state, stateJson); }
+    // The bridge is stopping: the hub hears it now, not once the process has ended.
+    void GoOffline() { client_.Retain(topics_.availability, "offline"); }
 
 private:
     void Take(const std::string& topic, const std::string& payload) const;
