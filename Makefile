@@ -5,11 +5,26 @@ export PATH := $(CURDIR)/tools/wine-bin:$(PATH)
 # The simulator, the sender and the bridge are native Linux programs, built apart from the Windows cross builds.
 NATIVE := $(BUILD)/native
 
-.PHONY: run test build deps configure
+.PHONY: run test build deps configure configure-native configure-x64 configure-x86 tools install
 
-# LINE=/dev/ttyUSB0 (any tty): that line instead of the simulator, for a real multiviewer.
-run: build
+# LINE=/dev/ttyUSB0 (any tty): that line instead of the simulator, for a real multiviewer. Builds
+# only what the run needs: the 64-bit panel, its scripted session, the simulator and the cable's
+# modem lines; the tests and the bench build with `make test` and `make bench`.
+run: deps configure-native configure-x64
+	cmake --build $(NATIVE) -j2 --target run_programs
+	cmake --build $(BUILD)/x64 -j2 --target Quorvex demo_session demo_port
 	tools/run-panel.sh $(if $(LINE),'$(LINE)')
+
+# The Linux programs alone (simulator, sender, bridge), with only what they need installed: no Wine.
+tools:
+	@tools/install-deps.sh --tools
+	@$(MAKE) --no-print-directory configure-native
+	cmake --build $(NATIVE) -j2 --target programs
+
+# The sender and the bridge into PREFIX/bin (/usr/local unless given).
+PREFIX ?= /usr/local
+install: tools
+	cmake --install $(NATIVE) --prefix '$(PREFIX)'
 
 test: build lint native-tests fuzz dist
 	cd $(NATIVE) && ctest --output-on-failure
@@ -58,9 +73,12 @@ build: configure
 	cmake --build $(BUILD)/x64 -j2
 	cmake --build $(BUILD)/x86 -j2
 
-configure: deps
+configure: deps configure-native configure-x64 configure-x86
+configure-native:
 	@[ -f $(NATIVE)/CMakeCache.txt ] || cmake -S tools -B $(NATIVE) -DCMAKE_BUILD_TYPE=Release
+configure-x64:
 	@[ -f $(BUILD)/x64/CMakeCache.txt ] || cmake -S . -B $(BUILD)/x64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake -DCMAKE_BUILD_TYPE=Release
+configure-x86:
 	@grep -qx 'QUORVEX_TESTS:BOOL=ON' $(BUILD)/x86/CMakeCache.txt 2>/dev/null || cmake -S . -B $(BUILD)/x86 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86.cmake -DCMAKE_BUILD_TYPE=Release -DQUORVEX_TESTS=ON
 
 deps:

@@ -3,15 +3,18 @@
 # does not download (a mirror in mid-sync, a source pointing at a missing folder) stops nothing: the
 # lists that came, and older ones, still serve. Only a needed package that cannot be installed stops
 # it, saying which and why. Wine's 32-bit half, for the XP suite alone, never stops it.
+# --tools: only what the Linux programs (simulator, sender, bridge) need to build, without Wine.
 set -euo pipefail
 here=$(dirname "$0")
+tool_packages=(
+    cmake make python3 g++ imagemagick pkg-config libboost1.81-dev nlohmann-json3-dev libmosquitto-dev
+)
 packages=(
-    cmake make python3 util-linux
+    "${tool_packages[@]}" util-linux
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-    wine64 wine fonts-wine xvfb xauth socat x11-utils imagemagick doctest-dev fonts-wqy-microhei
+    wine64 wine fonts-wine xvfb xauth socat x11-utils doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
-    pkg-config libcpp-httplib-dev nlohmann-json3-dev chromium chromium-driver python3-selenium ser2net
-    libmosquitto-dev mosquitto mosquitto-clients python3-paho-mqtt openssl
+    chromium chromium-driver python3-selenium ser2net mosquitto python3-paho-mqtt openssl
 )
 # Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel
 # without IA-32 emulation its loader cannot start, and once installed it is the loader `wine`
@@ -107,9 +110,13 @@ install_32bit_half() {
     echo "*** Wine's 32-bit half is NOT installed: make test runs without the XP exe's suite." >&2
 }
 
+if [ "${1:-}" = --tools ]; then
+    packages=("${tool_packages[@]}")
+    packages32=()
+fi
 wanted=($(missing "${packages[@]}"))
 kernel32=""
-if "$here/kernel-runs-i386.sh"; then
+if [ ${#packages32[@]} -gt 0 ] && "$here/kernel-runs-i386.sh"; then
     kernel32=yes
     if ! dpkg --print-foreign-architectures | grep -qx i386; then
         $sudo dpkg --add-architecture i386

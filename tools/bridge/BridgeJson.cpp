@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "BridgePlatform.h"
 #include "PanelAssets.h"
 #include "tools/core/CommandNames.h"
 #include "tools/core/Hex.h"
@@ -16,8 +17,7 @@ const char kAssumedNote[] =
 std::string LocalTime(std::chrono::system_clock::time_point at) {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(at.time_since_epoch()).count() % 1000;
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
+    const std::tm local = LocalCalendarTime(seconds);
     char text[40];
     const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
     std::snprintf(text + length, sizeof text - length, ".%03d", static_cast<int>(ms));
@@ -69,11 +69,18 @@ nlohmann::json SentFrameJson(const SentFrame& frame) {
             {"atMs", std::chrono::duration_cast<std::chrono::milliseconds>(frame.at.time_since_epoch()).count()}};
 }
 
-nlohmann::json StateJson(const AssumedSnapshot& snapshot, const LineStatus& line, const RawCounts& raw) {
-    const DeviceState& device = snapshot.device;
-    nlohmann::json recent = nlohmann::json::array();
-    for (auto frame = snapshot.recent.rbegin(); frame != snapshot.recent.rend(); ++frame)
-        recent.push_back(SentFrameJson(*frame));
+nlohmann::json SentListJson(const std::vector<SentFrame>& frames) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const SentFrame& frame : frames)
+        list.push_back(SentFrameJson(frame));
+    return list;
+}
+
+nlohmann::json StateJson(BridgeLine& line, const HttpCounts& http) {
+    const DeviceState& device = line.Assumed().Device();
+    const std::vector<SentFrame> frames = line.Assumed().Recent();
+    const RawCounts& raw = line.Raw();
+    nlohmann::json recent = SentListJson({frames.rbegin(), frames.rend()});
     const bool mainInputShown = device.layout == Layout::Single || device.layout == Layout::OneLargeThreeSmall;
     return {
         {"assumed", true},
@@ -84,6 +91,15 @@ nlohmann::json StateJson(const AssumedSnapshot& snapshot, const LineStatus& line
         {"switches", SwitchesJson(device.switches)},
         {"current", CurrentCommands(device)},
         {"recent", recent},
-        {"line", {{"name", line.name}, {"open", line.goneReason.empty()}, {"reason", line.goneReason}}},
-        {"raw", {{"forwarded", raw.forwarded}, {"dropped", raw.dropped}}}};
+        {"line",
+         {{"name", line.Name()},
+          {"open", line.GoneReason().empty()},
+          {"reason", line.GoneReason()},
+          {"waiting", line.Waiting()}}},
+        {"raw",
+         {{"forwarded", raw.forwarded},
+          {"dropped", raw.dropped},
+          {"connections", raw.connections},
+          {"evicted", raw.evicted}}},
+        {"http", {{"connections", http.connections}, {"evicted", http.evicted}}}};
 }

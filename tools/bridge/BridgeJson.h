@@ -3,19 +3,14 @@
 
 #include <nlohmann/json.hpp>
 
-#include "AssumedState.h"
+#include "BridgeLine.h"
+
+struct HttpCounts {
+    std::uint64_t connections = 0;  // open now
+    std::uint64_t evicted = 0;      // closed, the idlest, to let a new one in
+};
 
 nlohmann::json CommandJson(const DeviceCommand& command);
 nlohmann::json SentFrameJson(const SentFrame& frame);
-
-struct LineStatus {
-    std::string name;
-    std::string goneReason;  // empty while open
-};
-
-struct RawCounts {
-    std::uint64_t forwarded = 0;  // whole frames put in the queue
-    std::uint64_t dropped = 0;    // noise, torn frames, unknown codes, frames refused by a full queue
-};
-
-nlohmann::json StateJson(const AssumedSnapshot& snapshot, const LineStatus& line, const RawCounts& raw);
+nlohmann::json SentListJson(const std::vector<SentFrame>& frames);
+nlohmann::json StateJson(BridgeLine& line, const HttpCounts& http);

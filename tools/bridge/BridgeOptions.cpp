@@ -1,19 +1,22 @@
 #include "BridgeOptions.h"
 
-#include <arpa/inet.h>
 #include <cctype>
 #include <optional>
 
+#include "Asio.h"
 #include "tools/core/TcpAddress.h"
 
 const char kBridgeUsage[] =
-    "usage: quorvex-bridge [--listen HOST:PORT] [--token TOKEN] [--raw HOST:PORT] [--gap MS] LINE\n"
-    "Holds LINE (a tty such as /dev/ttyUSB0, or tcp:HOST:PORT, a serial server's raw TCP port) and\n"
-    "sends the Quorvex multiviewer's frames on it for every client, one at a time.\n"
+    "usage: quorvex-bridge [--listen HOST:PORT] [--token TOKEN] [--host-name NAME]... [--raw HOST:PORT]\n"
+    "                      [--gap MS] LINE\n"
+    "Holds LINE (a tty such as /dev/ttyUSB0 or a COM port such as COM3, or tcp:HOST:PORT, a serial\n"
+    "server's raw TCP port) and sends the Quorvex multiviewer's frames on it for every client, one at a time.\n"
     "  --listen HOST:PORT  the HTTP API and web panel (default 127.0.0.1:8080; port 0: a free one)\n"
     "  --token TOKEN       every API call must carry \"Authorization: Bearer TOKEN\"\n"
+    "  --host-name NAME    a name of this machine the API and panel may also be called by\n"
     "  --raw HOST:PORT     also take raw frames on this TCP port (off unless given)\n"
-    "  --gap MS            milliseconds between frames (default 200, as quorvex-send)\n";
+    "  --gap MS            milliseconds between frames (default 200, as quorvex-send)\n"
+    "  --help, --version   this text, or the version; nothing else is done\n";
 
 namespace {
 
@@ -33,10 +36,9 @@ bool ParseNumber(const std::string& text, unsigned limit, unsigned* number) {
 }  // namespace
 
 bool IsLoopbackHost(const std::string& host) {
-    if (host == "localhost" || host == "::1")
-        return true;
-    in_addr address{};
-    return ::inet_pton(AF_INET, host.c_str(), &address) == 1 && (ntohl(address.s_addr) >> 24) == 127;
+    boost::system::error_code error;
+    const asio::ip::address address = asio::ip::make_address(host, error);
+    return host == "localhost" || (!error && address.is_loopback());
 }
 
 bool ParseListenAddress(const std::string& text, ListenAddress* address) {
@@ -55,8 +57,9 @@ BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--help" || argument == "-h") {
-            options.help = true;
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            options.help = argument != "--version";
+            options.version = !options.help;
             return options;
         }
         if (argument == "--listen") {
@@ -71,6 +74,11 @@ BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments) {
                 options.error = "--token needs a value";
             else
                 options.token = arguments[i];
+        } else if (argument == "--host-name") {
+            if (!hasValue || !ParseTcpAddress(arguments[++i] + ":1"))
+                options.error = "--host-name needs a name, such as panel.example.lan";
+            else
+                options.hostNames.push_back(arguments[i]);
         } else if (argument == "--gap") {
             if (!hasValue || !ParseNumber(arguments[++i], kLongestGapMs, &options.gapMs))
                 options.error = "--gap needs a number of milliseconds from 0 to 60000";

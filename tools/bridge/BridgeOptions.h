@@ -15,17 +15,19 @@ struct ListenAddress {
 
 struct BridgeOptions {
     bool help = false;
+    bool version = false;
     LineAddress line;
     ListenAddress listen{"127.0.0.1", 8080, true};
     bool raw = false;
     ListenAddress rawListen;
-    std::string token;  // empty: the API asks for none
+    std::string token;                   // empty: the API asks for none
+    std::vector<std::string> hostNames;  // more names the API may be called by
     unsigned gapMs = kDefaultGapMs;
     std::string error;  // set when the command line cannot be used
 };
 
 BridgeOptions ParseBridgeArguments(const std::vector<std::string>& arguments);
-// localhost, ::1 or an address of 127.0.0.0/8, written as a number.
+// localhost, or a loopback address (127.0.0.0/8, ::1) written as a number.
 bool IsLoopbackHost(const std::string& host);
 // HOST:PORT, the host in brackets when it is an IPv6 address.
 bool ParseListenAddress(const std::string& text, ListenAddress* address);

@@ -1,38 +1,27 @@
-// The raw TCP port for control systems that speak bytes: each whole frame of the table received
-// goes to the queue; anything else (noise, a torn frame, an unknown code) is dropped and counted.
+// The raw TCP port for control systems that speak bytes, on a line: connections kept however long
+// they are silent, as control systems keep them for days; at most 64, and past that the one idle
+// longest is closed to let the new one in, and counted.
 #pragma once
 
-#include <atomic>
-#include <cstdint>
-#include <string>
-#include <thread>
+#include "Asio.h"
+#include "BridgeLine.h"
+#include "IdleOrder.h"
 
-#include "BridgeOptions.h"
-#include "FrameQueue.h"
-#include "UniqueFd.h"
-
-// Written by the raw port's thread; read by the HTTP handlers.
-struct RawCounters {
-    std::atomic<std::uint64_t> forwarded{0};
-    std::atomic<std::uint64_t> dropped{0};
-};
+class RawClient;
 
 class RawPort {
 public:
-    RawPort(FrameQueue& queue, RawCounters& counters) : queue_(queue), counters_(counters) {}
-    ~RawPort();
-    RawPort(const RawPort&) = delete;
-    RawPort& operator=(const RawPort&) = delete;
+    static constexpr std::size_t kMostClients = 64;
 
-    // Listens and starts serving; the port bound, or -1 with *error set.
-    int Start(const ListenAddress& address, std::string* error);
+    RawPort(tcp::acceptor acceptor, BridgeLine& line) : acceptor_(std::move(acceptor)), line_(line) {}
+
+    void Start() { Accept(); }
+    void Stop();
 
 private:
-    void Serve();
+    void Accept();
 
-    FrameQueue& queue_;
-    RawCounters& counters_;
-    UniqueFd listener_;
-    UniqueFd stopRead_, stopWrite_;  // a pipe: closing its write end wakes the thread to end
-    std::thread thread_;
+    tcp::acceptor acceptor_;
+    BridgeLine& line_;
+    IdleOrder<RawClient> order_;
 };

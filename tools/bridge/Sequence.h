@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "FrameQueue.h"
+#include "BridgeLine.h"
 
 inline constexpr std::size_t kLongestSequence = 100;       // steps
 inline constexpr unsigned kLongestSequenceWaitMs = 60000;  // all its waits together

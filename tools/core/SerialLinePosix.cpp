@@ -86,6 +86,8 @@ class PosixSerialLine : public Line {
 public:
     PosixSerialLine(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     ~PosixSerialLine() override {
+        if (stuck_)  // closing would otherwise wait for the bytes still queued, up to 30 s
+            ::tcflush(fd_, TCOFLUSH);
         ::ioctl(fd_, TIOCNXCL);  // the flag would outlive this descriptor while others hold the tty
         ::close(fd_);
     }
@@ -93,6 +95,7 @@ public:
     PosixSerialLine& operator=(const PosixSerialLine&) = delete;
 
     bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
+        stuck_ = false;
         const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kLineTimeoutMs);
         for (std::size_t done = 0; done < size;) {
             const ssize_t put = ::write(fd_, bytes + done, size - done);
@@ -127,7 +130,7 @@ private:
 
     // tcdrain takes no deadline, so the driver's queue is watched instead; what is left in the
     // UART's own FIFO goes out when the line is closed, which waits for it.
-    bool Drain(Clock::time_point deadline, Failure* failure) const {
+    bool Drain(Clock::time_point deadline, Failure* failure) {
         for (;;) {
             int queued = 0;
             if (::ioctl(fd_, TIOCOUTQ, &queued) != 0)
@@ -145,9 +148,10 @@ private:
         return false;
     }
 
-    // The bytes still queued are dropped: closing would otherwise wait for them, up to 30 s.
-    bool Stuck(Failure* failure) const {
-        ::tcflush(fd_, TCOFLUSH);
+    // What was written stays queued: a far end that reads again gets it, and a holder that sends
+    // on after a failure (the bridge) never loses bytes it already reported sent.
+    bool Stuck(Failure* failure) {
+        stuck_ = true;
         *failure = {kSendFailed, path_ + " did not send the bytes within " + std::to_string(kLineTimeoutMs / 1000) +
                                      " seconds: its output is stopped (a wedged adapter?)"};
         return false;
@@ -155,6 +159,7 @@ private:
 
     int fd_;
     std::string path_;
+    bool stuck_ = false;  // the last send found the output stopped
 };
 
 }  // namespace

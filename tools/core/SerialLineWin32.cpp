@@ -58,12 +58,17 @@ bool SetRaw9600(HANDLE port) {
 class Win32SerialLine : public Line {
 public:
     Win32SerialLine(HANDLE port, std::string name) : port_(port), name_(std::move(name)) {}
-    ~Win32SerialLine() override { ::CloseHandle(port_); }
+    ~Win32SerialLine() override {
+        if (stuck_)  // closing would otherwise wait for the bytes still queued
+            ::PurgeComm(port_, PURGE_TXABORT | PURGE_TXCLEAR);
+        ::CloseHandle(port_);
+    }
     Win32SerialLine(const Win32SerialLine&) = delete;
     Win32SerialLine& operator=(const Win32SerialLine&) = delete;
 
     // A write that times out succeeds with fewer bytes written, as Windows ends a serial write.
     bool Send(const std::uint8_t* bytes, std::size_t size, Failure* failure) override {
+        stuck_ = false;
         const DWORD started = ::GetTickCount();
         DWORD written = 0;
         if (!::WriteFile(port_, bytes, static_cast<DWORD>(size), &written, nullptr))
@@ -76,7 +81,7 @@ public:
 private:
     // Until the driver's transmit queue is empty. FlushFileBuffers would wait without a bound on a
     // stuck line, where ClearCommError can be asked again until the time is up.
-    bool Drain(DWORD started, Failure* failure) const {
+    bool Drain(DWORD started, Failure* failure) {
         for (;;) {
             DWORD errors = 0;
             COMSTAT status{};
@@ -95,9 +100,10 @@ private:
         return false;
     }
 
-    // The bytes still queued are dropped, so that closing the port does not wait for them.
-    bool Stuck(Failure* failure) const {
-        ::PurgeComm(port_, PURGE_TXABORT | PURGE_TXCLEAR);
+    // What was written stays queued: a far end that reads again gets it, and a holder that sends
+    // on after a failure (the bridge) never loses bytes it already reported sent.
+    bool Stuck(Failure* failure) {
+        stuck_ = true;
         *failure = {kSendFailed, name_ + " did not send the bytes within " + std::to_string(kLineTimeoutMs / 1000) +
                                      " seconds: its output is stopped (a wedged adapter?)"};
         return false;
@@ -105,6 +111,7 @@ private:
 
     HANDLE port_;
     std::string name_;
+    bool stuck_ = false;  // the last send found the output stopped
 };
 
 }  // namespace

@@ -39,7 +39,7 @@ SwitchCounts Counts(int mode, int resolution, int single, int twoWay, int oneLar
 }  // namespace
 
 TEST_CASE("each command, from power-on, leaves the state its meaning says") {
-    const SwitchCounts none;
+    const SwitchCounts none{};
     const Expected expected[] = {
         {"standby", "quad split", "input 1", true, none},
         {"mode switch", "quad split", "input 1", false, Counts(1, 0, 0, 0, 0)},
