@@ -4,6 +4,8 @@
 #include <ctime>
 
 #include "BridgePlatform.h"
+#include "CommandGroups.h"
+#include "CommandGroups.h"
 #include "PanelAssets.h"
 #include "tools/core/CommandNames.h"
 #include "tools/core/Hex.h"
@@ -82,24 +84,32 @@ nlohmann::json StateJson(BridgeLine& line, const HttpCounts& http) {
     const RawCounts& raw = line.Raw();
     nlohmann::json recent = SentListJson({frames.rbegin(), frames.rend()});
     const bool mainInputShown = device.layout == Layout::Single || device.layout == Layout::OneLargeThreeSmall;
-    return {
-        {"assumed", true},
-        {"note", kAssumedNote},
-        {"layout", {{"text", DescribeLayout(device)}, {"input", mainInputShown ? device.mainInput : 0}}},
-        {"audio", {{"text", DescribeAudio(device)}, {"input", device.audioInput}, {"muted", device.audioInput == 0}}},
-        {"standby", device.standby},
-        {"switches", SwitchesJson(device.switches)},
-        {"current", CurrentCommands(device)},
-        {"recent", recent},
-        {"line",
-         {{"name", line.Name()},
-          {"open", line.GoneReason().empty()},
-          {"reason", line.GoneReason()},
-          {"waiting", line.Waiting()}}},
-        {"raw",
-         {{"forwarded", raw.forwarded},
-          {"dropped", raw.dropped},
-          {"connections", raw.connections},
-          {"evicted", raw.evicted}}},
-        {"http", {{"connections", http.connections}, {"evicted", http.evicted}}}};
+    const CommandGroups& groups = TheCommandGroups();
+    return {{"assumed", true},
+            {"note", kAssumedNote},
+            {"layout",
+             {{"text", DescribeLayout(device)},
+              {"input", mainInputShown ? device.mainInput : 0},
+              {"command", CommandName(*CurrentOf(groups.layouts, device))}}},
+            {"audio",
+             {{"text", DescribeAudio(device)},
+              {"input", device.audioInput},
+              {"muted", device.audioInput == 0},
+              {"command", CommandName(*CurrentOf(groups.audio, device))}}},
+            {"standby", device.standby},
+            {"switches", SwitchesJson(device.switches)},
+            {"current", CurrentCommands(device)},
+            {"recent", recent},
+            {"line",
+             {{"name", line.Name()},
+              {"address", line.Address()},
+              {"open", line.GoneReason().empty()},
+              {"reason", line.GoneReason()},
+              {"waiting", line.Waiting()}}},
+            {"raw",
+             {{"forwarded", raw.forwarded},
+              {"dropped", raw.dropped},
+              {"connections", raw.connections},
+              {"evicted", raw.evicted}}},
+            {"http", {{"connections", http.connections}, {"evicted", http.evicted}}}};
 }

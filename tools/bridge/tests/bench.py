@@ -109,7 +109,9 @@ class Cable:
 
 class Bridge:
     def __init__(self, line, *options):
-        self.process = start(BRIDGE, "--listen", "127.0.0.1:0", *options, line, stdout=subprocess.PIPE)
+        # No line: the options name every line (--line NAME=LINE).
+        self.process = start(BRIDGE, "--listen", "127.0.0.1:0", *options, *([line] if line else []),
+                             stdout=subprocess.PIPE)
         self.start_line = self.process.stdout.readline().strip()
         found = re.match(r"http://127\.0\.0\.1:(\d+)/(?: raw tcp:127\.0\.0\.1:(\d+))?", self.start_line)
         assert found, f"the bridge's start line: {self.start_line!r}"
