@@ -14,13 +14,14 @@ constexpr int kKeepAliveSeconds = 10;
 // A modest pace for a broker that is away: a second, doubling up to eight.
 constexpr std::chrono::seconds kFirstRetry{1};
 constexpr std::chrono::seconds kLongestRetry{8};
-// How long the end waits for the broker to take "offline", and then for the network thread: a
+// How long the end waits for "offline" to go to the broker, and then for the network thread: a
 // broker on the network answers in milliseconds, and the bridge ends within a second whatever it does.
 constexpr std::chrono::milliseconds kOfflineWait{250};
 constexpr std::chrono::milliseconds kThreadWait{200};
-// Retained topics survive the broker's restarts when it persists them: at least once is enough for
-// a state, which says the same however often it comes.
-constexpr int kRetainedQos = 1;
+// At most once, as the commands: every connection publishes the retained topics all again, so one
+// lost with a connection is replaced at the next. No acknowledgement comes back either, which a
+// broker without TCP_NODELAY would hold a command behind until this end's delayed ACK (40 ms).
+constexpr int kRetainedQos = 0;
 
 void UseLibrary() {
     static const int initialised = mosquitto_lib_init();
@@ -57,6 +58,7 @@ bool MqttClient::SetUp(const MqttSettings& settings) {
     mosquitto_message_callback_set(handle_, &MqttClient::OnMessage);
     mosquitto_publish_callback_set(handle_, &MqttClient::OnPublish);
     mosquitto_reconnect_delay_set(handle_, kFirstRetry.count(), kLongestRetry.count(), true);
+    mosquitto_int_option(handle_, MOSQ_OPT_TCP_NODELAY, 1);  // a state goes out as it changes
     const char offline[] = "offline";
     int result = mosquitto_will_set(handle_, availability_.c_str(), sizeof offline - 1, offline, kRetainedQos, true);
     if (result == MOSQ_ERR_SUCCESS && !settings.user.empty())

@@ -65,11 +65,11 @@ private:
     // the order they were set, whichever thread publishes them (the caller's, or the network
     // thread's on a new connection); a publish only queues, so the lock is held briefly.
     std::mutex lock_;
-    std::condition_variable changed_;              // on stopping, on the end of the network thread, on a puback
+    std::condition_variable changed_;              // on stopping, on the end of the network thread, on "offline" sent
     std::map<std::string, std::string> retained_;  // topic -> payload; written by Retain
     bool stopping_ = false;                        // written by the destructor
     bool ended_ = false;                           // written by the network thread as it returns
     Broker broker_ = Broker::NotYetSeen;           // written by the network thread
-    int offlineMessage_ = -1;                      // the id of the last "offline", until the broker has it
+    int offlineMessage_ = -1;                      // the id of the last "offline", until it has gone to the broker
     std::thread network_;
 };
