@@ -55,6 +55,7 @@ nlohmann::json CommandJson(const DeviceCommand& command) {
                           {"frame", HexBytes({frame.begin(), frame.end()})},
                           {"caption", command.caption},
                           {"meaning", command.meaning},
+                          {"group", GroupName(command)},
                           {"icon", "/icons/" + std::to_string(command.iconId) + ".png"}};
     if (const DialogPlace* place = FindDialogPlace(command.controlId))
         row["dialog"] = {{"outerGroup", place->outerGroup}, {"group", place->group}, {"x", place->x}, {"y", place->y}};

@@ -1,5 +1,7 @@
 #include "CommandGroups.h"
 
+#include <algorithm>
+
 namespace {
 
 // Two devices that differ in everything: a command sets a thing when both end up alike in it.
@@ -49,6 +51,14 @@ CommandGroups Group() {
 const CommandGroups& TheCommandGroups() {
     static const CommandGroups groups = Group();
     return groups;
+}
+
+const char* GroupName(const DeviceCommand& command) {
+    const CommandGroups& groups = TheCommandGroups();
+    const auto in = [&command](const std::vector<const DeviceCommand*>& group) {
+        return std::find(group.begin(), group.end(), &command) != group.end();
+    };
+    return in(groups.layouts) ? "layout" : in(groups.audio) ? "audio" : in(groups.switches) ? "switch" : "standby";
 }
 
 const DeviceCommand* CurrentOf(const std::vector<const DeviceCommand*>& commands, const DeviceState& device) {

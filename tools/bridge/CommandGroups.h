@@ -16,6 +16,8 @@ struct CommandGroups {
 
 // In the table's order.
 const CommandGroups& TheCommandGroups();
+// "layout", "audio", "standby" or "switch".
+const char* GroupName(const DeviceCommand& command);
 
 // The command of `commands` whose press would leave `device` as it is (the layout or the audio
 // source now assumed), or nullptr.
