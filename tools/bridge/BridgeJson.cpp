@@ -112,5 +112,6 @@ nlohmann::json StateJson(BridgeLine& line, const HttpCounts& http) {
               {"dropped", raw.dropped},
               {"connections", raw.connections},
               {"evicted", raw.evicted}}},
+            {"mqtt", {{"taken", line.Mqtt().taken}, {"refused", line.Mqtt().refused}}},
             {"http", {{"connections", http.connections}, {"evicted", http.evicted}}}};
 }

@@ -54,6 +54,12 @@ struct RawCounts {
     std::uint64_t evicted = 0;      // closed, the idlest, to let a new one in
 };
 
+// Over MQTT no one is answered: what came is counted instead, in the state for all to see.
+struct MqttCounts {
+    std::uint64_t taken = 0;    // commands sent and corrections made
+    std::uint64_t refused = 0;  // malformed, unknown, or for a line gone or busy: dropped, never sent later
+};
+
 class BridgeLine {
 public:
     // A request is one entry however many steps it has; past this many waiting, refused.
@@ -86,6 +92,7 @@ public:
     std::size_t Waiting() const { return entries_.size(); }        // requests behind the one being sent
     const AssumedState& Assumed() const { return assumed_; }
     RawCounts& Raw() { return raw_; }
+    MqttCounts& Mqtt() { return mqtt_; }
 
 private:
     struct Entry {
@@ -123,6 +130,7 @@ private:
 
     AssumedState assumed_;
     RawCounts raw_;
+    MqttCounts mqtt_;
     std::vector<Listener> listeners_;
     std::deque<Entry> entries_;
     std::optional<Entry> current_;  // being delivered

@@ -33,6 +33,13 @@ void ServedLine::Stop(std::function<void()> idle) {
 }
 
 #ifdef QUORVEX_MQTT
+namespace {
+
+// As large as an HTTP body may be: no command or correction comes near it.
+constexpr std::size_t kLongestPayload = 4096;
+
+}  // namespace
+
 bool ServedLine::JoinBroker(const MqttOptions& mqtt, std::string* error) {
     MqttDevice::Handlers handlers{
         [this](const std::string& sequence) { asio::post(io_, [this, sequence] { TakeCommand(sequence); }); },
@@ -42,39 +49,46 @@ bool ServedLine::JoinBroker(const MqttOptions& mqtt, std::string* error) {
         *error = mqtt_->Error();
         return false;
     }
-    const auto publish = [this](const SentFrame*) { mqtt_->PublishState(StateJson(line_, http_).dump()); };
-    line_.Listen(publish);
-    publish(nullptr);
+    line_.Listen([this](const SentFrame*) { PublishState(); });
+    PublishState();
     return true;
 }
 
-// Over MQTT no one is answered: what is refused is said in the log, and never sent later.
+void ServedLine::PublishState() { mqtt_->PublishState(StateJson(line_, http_).dump()); }
+
 void ServedLine::TakeCommand(const std::string& sequence) {
-    ParsedSequence parsed = ParseSequence(sequence);
+    ParsedSequence parsed =
+        sequence.size() > kLongestPayload ? ParsedSequence{{}, "longer than 4096 bytes"} : ParseSequence(sequence);
     if (!parsed.error.empty()) {
-        Refused(sequence, parsed.error);
+        Count(false, sequence, parsed.error);
         return;
     }
     line_.Submit(std::move(parsed.steps), [this, sequence](const Delivery& delivery) {
-        if (delivery.outcome == Outcome::QueueFull)
-            Refused(sequence, "the queue is full");
-        else if (delivery.outcome != Outcome::Sent)
-            Refused(sequence, delivery.reason);
+        if (delivery.outcome == Outcome::Sent)
+            Count(true, sequence);
+        else
+            Count(false, sequence, delivery.outcome == Outcome::QueueFull ? "the queue is full" : delivery.reason);
     });
 }
 
 void ServedLine::TakeCorrection(const std::string& text) {
-    const StateCorrection correction = ParseStateCorrection(text);
+    const StateCorrection correction = text.size() > kLongestPayload
+                                           ? StateCorrection{nullptr, nullptr, {}, "longer than 4096 bytes"}
+                                           : ParseStateCorrection(text);
     if (correction.error.empty())
         line_.Correct(correction);
-    else
-        Refused(text, correction.error);
+    Count(correction.error.empty(), text, correction.error);
 }
 
-void ServedLine::Refused(const std::string& what, const std::string& why) const {
-    // Quoted and escaped: a payload's line ends and controls stay out of the log's own lines.
-    const std::string quoted =
-        nlohmann::json(what.substr(0, 200)).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
-    std::cerr << "quorvex-bridge: " << line_.Name() << ": MQTT " << quoted << " not taken: " << why << "\n";
+// What is refused is said in the log too, and never sent later.
+void ServedLine::Count(bool taken, const std::string& what, const std::string& why) {
+    ++(taken ? line_.Mqtt().taken : line_.Mqtt().refused);
+    if (!taken) {
+        // Quoted and escaped: a payload's line ends and controls stay out of the log's own lines.
+        const std::string quoted =
+            nlohmann::json(what.substr(0, 200)).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
+        std::cerr << "quorvex-bridge: " << line_.Name() << ": MQTT " << quoted << " not taken: " << why << "\n";
+    }
+    PublishState();
 }
 #endif

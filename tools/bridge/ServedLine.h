@@ -40,7 +40,8 @@ private:
 #ifdef QUORVEX_MQTT
     void TakeCommand(const std::string& sequence);
     void TakeCorrection(const std::string& correction);
-    void Refused(const std::string& what, const std::string& why) const;
+    void Count(bool taken, const std::string& what, const std::string& why = {});
+    void PublishState();
 #endif
 
     asio::io_context& io_;

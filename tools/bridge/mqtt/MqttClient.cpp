@@ -190,10 +190,15 @@ void MqttClient::OnMessage(mosquitto*, void* self, const mosquitto_message* mess
     // A retained message is one the broker kept from before, handed to every new subscription: as a
     // command it would be sent again on every reconnect, as a correction it would undo what was sent
     // since. Only what is published now is taken.
-    if (message->retain)
-        return;
+    auto& client = *static_cast<MqttClient*>(self);
+    {
+        // Once stopping, nothing more is handed on: whoever takes it may be gone.
+        const std::lock_guard<std::mutex> hold(client.lock_);
+        if (message->retain || client.stopping_)
+            return;
+    }
     const auto* bytes = static_cast<const char*>(message->payload);
-    static_cast<MqttClient*>(self)->received_(message->topic, std::string(bytes, bytes + message->payloadlen));
+    client.received_(message->topic, std::string(bytes, bytes + message->payloadlen));
 }
 
 void MqttClient::OnPublish(mosquitto*, void* self, int messageId) {

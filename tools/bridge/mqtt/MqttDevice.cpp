@@ -6,9 +6,6 @@
 
 namespace {
 
-// As large as an HTTP body may be: no command or correction comes near it.
-constexpr std::size_t kLongestPayload = 4096;
-
 std::string Trimmed(const std::string& text) {
     const char* blank = " \t\r\n";
     const std::size_t first = text.find_first_not_of(blank);
@@ -28,8 +25,6 @@ MqttDevice::MqttDevice(const MqttSettings& settings, const std::string& discover
 }
 
 void MqttDevice::Take(const std::string& topic, const std::string& payload) const {
-    if (payload.size() > kLongestPayload)
-        return;
     if (topic == topics_.stateSet) {
         handlers_.correction(payload);
         return;

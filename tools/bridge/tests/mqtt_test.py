@@ -100,10 +100,13 @@ def test_each_line_is_a_device_on_the_hub_and_takes_its_own_commands_once():
     def state_of(name):
         return hub.latest_json(topic(name, "state")) or {}
 
-    assert wait_until(lambda: state_of("rack-2").get("layout", {}).get("command") == "h-layout"), state_of("rack-2")
-    state = state_of("rack-2")
-    assert state["assumed"] is True and state["audio"]["command"] == "audio-2" and state["standby"] is False, state
-    assert wait_until(lambda: state_of("rack-1").get("audio", {}).get("command") == "mute"), state_of("rack-1")
+    def shown(name):
+        state = state_of(name)
+        return state.get("layout", {}).get("command"), state.get("audio", {}).get("command"), state.get("standby")
+
+    assert wait_until(lambda: shown("rack-2") == ("h-layout", "audio-2", False)), state_of("rack-2")
+    assert state_of("rack-2")["assumed"] is True
+    assert wait_until(lambda: shown("rack-1") == ("one-large-three-small-4", "mute", False)), state_of("rack-1")
     status, answer = two.request("GET", "/api/lines/rack-3/state")
     assert status == 404, (status, answer)
     status, answer = two.request("GET", "/api/lines/rack-2/state")
@@ -120,22 +123,32 @@ def test_bad_payloads_and_commands_for_a_gone_line_send_nothing():
     cable = Cable("refusals")
     bridge = Bridge(cable.near, "--name", "bad", *mqtt_options(broker))
     assert wait_until(lambda: online(hub, "bad") and hub.latest(topic("bad", "state"))), "not online"
-    for payload in ("", "nonsense", "quad-split junk", "quad-splt", "[]", '["quad-split", "nope"]',
-                    '[{"wait": 10}]', '{"command": "mute"}', "quad-split.", "quad-split\x00", b"\xff\xfe",
-                    "\u200bquad-split", '["mute"' + ', "mute"' * 800 + "]", "standby-of"):
+    payloads = ("", "nonsense", "quad-split junk", "quad-splt", "[]", '["quad-split", "nope"]', '[{"wait": 10}]',
+                '{"command": "mute"}', "quad-split.", "quad-split\x00", b"\xff\xfe", "\u200bquad-split",
+                '["mute"' + ', "mute"' * 800 + "]", "standby-of")
+    corrections = ("standby", "[]", '{"standby": "yes"}', '{"layout": "mute"}', '{"audio": "h-layout"}',
+                   '{"colour": 1}', '{"layout": "quad-split", "extra": 1}', '{"standby": true' + " " * 5000 + "}")
+    for payload in payloads:
         hub.publish(topic("bad", "command"), payload)
-    for correction in ("standby", "[]", '{"standby": "yes"}', '{"layout": "mute"}', '{"audio": "h-layout"}',
-                       '{"colour": 1}', '{"layout": "quad-split", "extra": 1}'):
+    for correction in corrections:
         hub.publish(topic("bad", "state/set"), correction)
+
+    def refused():
+        return bridge.state()["mqtt"]["refused"]
+
+    # Each one refused and counted, none lost unseen.
+    assert wait_until(lambda: refused() == len(payloads) + len(corrections)), bridge.state()["mqtt"]
     mark_and_wait(hub, "bad", cable, [])
     state = bridge.state()
     assert (state["layout"]["command"], state["audio"]["command"], state["standby"]) == ("quad-split", "audio-1",
                                                                                          False), state
+    assert state["mqtt"]["taken"] == 1, state["mqtt"]
     # A command for a line that is gone is refused, not kept and sent once it is back.
     cable.cut()
     assert wait_until(lambda: not bridge.state()["line"]["open"]), "the bridge did not see the line go"
     hub.publish(topic("bad", "command"), "h-layout")
     hub.publish(topic("bad", "command"), '["quad-split", {"wait": 3000}, "mute"]')
+    assert wait_until(lambda: refused() == len(payloads) + len(corrections) + 2), bridge.state()["mqtt"]
     cable.lay()
     assert wait_until(lambda: bridge.state()["line"]["open"]), "the line was not opened again"
     mark_and_wait(hub, "bad", cable, [])
@@ -169,13 +182,13 @@ def test_standby_on_and_off_toggle_only_when_the_assumed_standby_differs_and_cor
     def state():
         return hub.latest_json(topic("standby", "state"))
 
-    assert wait_until(lambda: state()["standby"] is True), state()
-    assert state()["layout"]["command"] == "one-large-three-small-3" and state()["audio"]["command"] == "mute"
+    assert wait_until(lambda: (state()["layout"]["command"], state()["audio"]["command"], state()["standby"]) == (
+        "one-large-three-small-3", "mute", True)), state()
     hub.publish(command, "standby-on")
     mark_and_wait(hub, "standby", cable, expected)
     status, answer = bridge.request("PUT", "/api/state", '{"standby": false, "audio": "c0"}')
     assert status == 200 and answer["standby"] is False and answer["audio"]["command"] == "audio-2", answer
-    assert wait_until(lambda: state()["standby"] is False), state()
+    assert wait_until(lambda: (state()["audio"]["command"], state()["standby"]) == ("audio-2", False)), state()
     status, answer = bridge.request("PUT", "/api/state", '{"standby": 1}')
     assert status == 400 and answer["error"], answer
     hub.publish(command, "standby-off")
