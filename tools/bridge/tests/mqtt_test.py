@@ -203,11 +203,12 @@ def test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_
     hub = Hub(broker)
     cables = {name: Cable(name) for name in ("stops", "dies")}
     os.environ.pop(ENV_PASSWORD, None)
-    password_file = os.path.join(broker.config + ".password")
-    with open(password_file, "w") as file:
-        file.write(PASSWORD + "\n")
+    password_file, token_file = broker.config + ".password", broker.config + ".token"
+    for path, secret in ((password_file, PASSWORD), (token_file, "t0ken")):
+        with open(path, "w") as file:
+            file.write(secret + "\n")
     stops = Bridge(cables["stops"].near, "--name", "stops", *mqtt_options(broker), "--mqtt-password-file",
-                   password_file)
+                   password_file, "--token-file", token_file)
     os.environ[ENV_PASSWORD] = PASSWORD
     dies = Bridge(cables["dies"].near, "--name", "dies", "--gap", "0", "--mqtt", broker.tls_address, "--mqtt-user",
                   USER, "--mqtt-cafile", broker.cafile)
@@ -215,8 +216,9 @@ def test_availability_follows_the_bridge_and_a_restarted_broker_gets_everything_
         assert wait_until(lambda: online(hub, name) and discovered(hub, name)), f"{name} not online"
 
     broker.stop()
-    # The broker is away: HTTP does not wait for it.
-    status, answer = stops.post("/api/commands/quad-split")
+    # The broker is away: HTTP does not wait for it (and takes its token from the file).
+    assert stops.post("/api/commands/quad-split")[0] == 401
+    status, answer = stops.post("/api/commands/quad-split", None, {"Authorization": "Bearer t0ken"})
     assert status == 200, answer
     hub.forget()
     broker.start()
