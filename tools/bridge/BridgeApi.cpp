@@ -49,7 +49,7 @@ Response CommandTable() {
 }
 
 void Send(BridgeLine& line, std::vector<Step> steps, bool one, const BridgeApi::Answer& answer) {
-    line.Submit(std::move(steps), [one, answer](Delivery delivery) { answer(DeliveryResponse(delivery, one)); });
+    line.Submit(std::move(steps), [one, answer](const Delivery& delivery) { answer(DeliveryResponse(delivery, one)); });
 }
 
 Response WrongMethod(const char* allowed) {
@@ -97,25 +97,19 @@ void BridgeApi::Handle(const Request& request, const Answer& answer) {
 }
 
 EventHub* BridgeApi::EventsAt(const std::string& path) {
-    std::string linePath;
-    ApiLine* line = LineOf(path, &linePath);
-    return line && linePath == "/api/events" ? line->events : nullptr;
+    const LinePath found = LineOf(path);
+    return found.line && found.path == "/api/events" ? found.line->events : nullptr;
 }
 
-ApiLine* BridgeApi::LineOf(const std::string& path, std::string* linePath) {
-    if (!StartsWith(path, kLinesPrefix)) {
-        *linePath = path;
-        return lines_.size() == 1 ? &lines_[0] : nullptr;
-    }
+BridgeApi::LinePath BridgeApi::LineOf(const std::string& path) {
+    if (!StartsWith(path, kLinesPrefix))
+        return {lines_.size() == 1 ? &lines_[0] : nullptr, path};
     const std::size_t slash = path.find('/', kLinesPrefix.size());
     const std::string name = path.substr(kLinesPrefix.size(), slash - kLinesPrefix.size());
-    for (ApiLine& line : lines_) {
-        if (line.line->Name() == name && slash != std::string::npos) {
-            *linePath = kApi + path.substr(slash + 1);
-            return &line;
-        }
-    }
-    return nullptr;
+    for (ApiLine& line : lines_)
+        if (line.line->Name() == name && slash != std::string::npos)
+            return {&line, kApi + path.substr(slash + 1)};
+    return {nullptr, path};
 }
 
 nlohmann::json BridgeApi::LinesJson() {
@@ -127,13 +121,13 @@ nlohmann::json BridgeApi::LinesJson() {
 
 void BridgeApi::HandleApi(const Request& request, const std::string& path, const Answer& answer) {
     const bool get = request.method() == http::verb::get;
-    std::string linePath;
+    const LinePath found = LineOf(path);
     if (path == "/api/commands") {
         answer(get ? CommandTable() : WrongMethod("GET"));
     } else if (path == "/api/lines") {
         answer(get ? JsonResponse(http::status::ok, LinesJson()) : WrongMethod("GET"));
-    } else if (ApiLine* line = LineOf(path, &linePath)) {
-        HandleLineApi(*line->line, request, linePath, answer);
+    } else if (found.line) {
+        HandleLineApi(*found.line->line, request, found.path, answer);
     } else if (StartsWith(path, kLinesPrefix)) {
         answer(ErrorResponse(http::status::not_found, "no such line: GET /api/lines lists them"));
     } else {

@@ -35,8 +35,12 @@ public:
     EventHub* EventsAt(const std::string& path);
 
 private:
-    // The line a path is about, and the path as a bridge with one line has it; nullptr for none.
-    ApiLine* LineOf(const std::string& path, std::string* linePath);
+    struct LinePath {
+        ApiLine* line;     // nullptr for none
+        std::string path;  // as a bridge with one line has it: /api/lines/NAME/REST is /api/REST
+    };
+    // The line a path is about.
+    LinePath LineOf(const std::string& path);
     void HandleApi(const Request& request, const std::string& path, const Answer& answer);
     void HandleLineApi(BridgeLine& line, const Request& request, const std::string& path, const Answer& answer);
     void CorrectState(BridgeLine& line, const Request& request, const Answer& answer);

@@ -5,7 +5,6 @@
 
 #include "BridgePlatform.h"
 #include "CommandGroups.h"
-#include "CommandGroups.h"
 #include "PanelAssets.h"
 #include "tools/core/CommandNames.h"
 #include "tools/core/Hex.h"

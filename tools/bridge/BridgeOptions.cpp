@@ -168,13 +168,14 @@ std::string SettleLines(BridgeOptions* options, const Pending& pending) {
 #endif
         options->lines.push_back(line);
     }
-    for (const auto& [name, listen] : pending.raws) {
+    for (const auto& raw : pending.raws) {
+        const std::string& name = raw.first;
         auto line = std::find_if(options->lines.begin(), options->lines.end(),
-                                 [&](const LineOptions& l) { return name.empty() || l.name == name; });
+                                 [&name](const LineOptions& l) { return name.empty() || l.name == name; });
         if (line == options->lines.end() || (name.empty() && options->lines.size() > 1))
             return name.empty() ? "with several lines, give --raw NAME=HOST:PORT" : "--raw: no line named " + name;
         line->raw = true;
-        line->rawListen = listen;
+        line->rawListen = raw.second;
     }
     return "";
 }

@@ -21,6 +21,7 @@ bool ReadSecretFile(const std::string& path, std::string* secret, std::string* e
 }
 
 std::string SecretFromEnvironment(const char* variable) {
-    const char* value = std::getenv(variable);
+    // Read while the bridge starts, before any other thread runs, and never set.
+    const char* value = std::getenv(variable);  // NOLINT(concurrency-mt-unsafe)
     return value ? value : "";
 }

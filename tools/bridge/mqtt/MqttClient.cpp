@@ -131,10 +131,7 @@ void MqttClient::Run() {
         hold.unlock();
         const int result = mosquitto_connect(handle_, host_.c_str(), port_, kKeepAliveSeconds);
         if (result == MOSQ_ERR_SUCCESS) {
-            hold.lock();
-            const bool stopped = stopping_;
-            hold.unlock();
-            if (stopped)  // the stop came during the connect, and its disconnect found nothing to end
+            if (Stopping())  // the stop came during the connect, and its disconnect found nothing to end
                 mosquitto_disconnect(handle_);
             // Reconnects by itself at the pace set; returns once disconnected on purpose, or on a
             // failure it does not retry.
@@ -149,6 +146,11 @@ void MqttClient::Run() {
     }
     ended_ = true;
     changed_.notify_all();
+}
+
+bool MqttClient::Stopping() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return stopping_;
 }
 
 // Said once each time the broker comes or goes, not at every retry.

@@ -48,6 +48,7 @@ private:
 
     bool SetUp(const MqttSettings& settings);
     void Run();
+    bool Stopping();
     void PublishRetained(const std::string& topic, const std::string& payload, int* messageId);
     enum class Broker { NotYetSeen, Connected, Away };
     void Say(Broker now, const std::string& what);
