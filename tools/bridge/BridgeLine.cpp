@@ -80,7 +80,7 @@ void BridgeLine::ProbeLater() {
     probe_.async_wait([this](const boost::system::error_code& error) {
         if (error || !open_)
             return;
-        if (!current_ && !writerBusy_ && !address_.tcp && !LineStillThere(address_))
+        if (!current_ && !writerBusy_ && LineVanished(address_))
             Lose(address_.text + " is gone");
         else
             ProbeLater();
@@ -198,10 +198,10 @@ void BridgeLine::Complete(Outcome outcome, const std::string& reason) {
 }
 
 // What was written stays on the line; every request waiting is answered, as the line may take
-// nothing for a while. A tty that is still there is kept, for its far end may read again; a serial
+// nothing for a while. A tty that is still there is kept (see KeepLineAfterFailure); a serial
 // server that hung up is called again by the next write.
 void BridgeLine::Failed(const Failure& failure) {
-    if (!stopping_ && (OpenFailed(failure) || (!address_.tcp && !LineStillThere(address_))))
+    if (!stopping_ && (OpenFailed(failure) || (!address_.tcp && !KeepLineAfterFailure(address_))))
         Lose(failure.message);
     else
         AnswerWaiting(Outcome::Failed, failure.message);

@@ -8,9 +8,12 @@
 #include "Asio.h"
 #include "tools/core/LineAddress.h"
 
-// False once a tty's device is gone (a USB adapter unplugged); a COM port and a serial server are
-// found gone by the next write instead.
-bool LineStillThere(const LineAddress& address);
+// True once a tty's device is gone (a USB adapter unplugged), seen while the line is idle. A COM
+// port and a serial server are found gone by the next write instead.
+bool LineVanished(const LineAddress& address);
+// After a write that failed: true to keep the line open, as a tty whose far end stopped reading may
+// read again, and what was written stays queued for it.
+bool KeepLineAfterFailure(const LineAddress& address);
 // The soft limit on open files up to the hard one: each connection holds a descriptor. Returns the
 // limit now in force, or 0 where the system has none for sockets.
 unsigned long RaiseOpenFileLimit();

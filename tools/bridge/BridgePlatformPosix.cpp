@@ -3,7 +3,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-bool LineStillThere(const LineAddress& address) { return address.tcp || ::access(address.path.c_str(), F_OK) == 0; }
+bool LineVanished(const LineAddress& address) { return !address.tcp && ::access(address.path.c_str(), F_OK) != 0; }
+
+bool KeepLineAfterFailure(const LineAddress& address) { return !address.tcp && !LineVanished(address); }
 
 unsigned long RaiseOpenFileLimit() {
     rlimit limit{};

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
-// A COM port's DOS device goes with its USB adapter.
-bool LineStillThere(const LineAddress& address) {
-    char target[512];
-    return address.tcp || ::QueryDosDeviceA(address.path.c_str(), target, sizeof target) != 0;
-}
+// Windows offers no cheap test of a COM port's presence (Wine answers QueryDosDevice for none).
+bool LineVanished(const LineAddress&) { return false; }
+
+// A handle to an unplugged adapter never works again: the port is closed and opened anew.
+bool KeepLineAfterFailure(const LineAddress&) { return false; }
 
 unsigned long RaiseOpenFileLimit() { return 0; }
 

@@ -80,7 +80,7 @@ int Fail(const std::string& error) {
 int main(int argc, char** argv) {
     const BridgeOptions options = ParseBridgeArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help || options.version) {
-        std::cout << (options.help ? BridgeUsage() : "quorvex-bridge " QUORVEX_VERSION_TEXT "\n");
+        std::cout << (options.help ? BridgeUsage() : "quorvex-bridge " BRIDGE_VERSION_TEXT "\n");
         return 0;
     }
     if (!options.error.empty()) {

@@ -2,16 +2,19 @@
 """How quickly a frame reaches the far end of a pty through quorvex-bridge, in one run: from an HTTP
 request to the last byte, from a command published to an MQTT broker (mosquitto, of its own) to the
 last byte, and from a raw-port write to the last byte, against quorvex-send's start to last byte and
-ser2net forwarding the same frame from its raw TCP port. Median and 99th percentile. Every server
-binds loopback only; everything started is ended by its PID.
+ser2net forwarding the same frame from its raw TCP port. Median and 99th percentile. Then the bridge
+holding 10,000 connections at once: its memory for each, and a plain request's latency meanwhile.
+Every server binds loopback only; everything started is ended by its PID.
 
 measure.py NATIVE_BUILD [RUNS]      (e.g. tools/bridge/measure.py build/native 300)
 """
 import getpass
 import http.client
+import json
 import os
 import random
 import re
+import resource
 import select
 import signal
 import socket
@@ -74,6 +77,48 @@ def timed(send, master):
     return (arrived - began) * 1000
 
 
+HELD = 10000
+
+
+def resident_kb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        return int(re.search(r"^VmRSS:\s+(\d+)", status.read(), re.M).group(1))
+
+
+def state_request(port):
+    client = http.client.HTTPConnection("127.0.0.1", port)
+    began = time.perf_counter()
+    client.request("GET", "/api/state")
+    response = client.getresponse()
+    response.read()
+    client.close()
+    assert response.status == 200
+    return (time.perf_counter() - began) * 1000
+
+
+def held_connections(bridge, port):
+    """10,000 connections, each with a request begun and not finished, as slow or stalled clients
+    hold them: the bridge's memory for each, and GET /api/state's latency meanwhile."""
+    resource.setrlimit(resource.RLIMIT_NOFILE, (resource.getrlimit(resource.RLIMIT_NOFILE)[1],) * 2)
+    before = resident_kb(bridge.pid)
+    held = []
+    try:
+        for _ in range(HELD):
+            client = socket.create_connection(("127.0.0.1", port))
+            client.sendall(b"G")  # the request's first byte: its 10 s deadline runs, not the 5 s idle one
+            held.append(client)
+        latencies = [state_request(port) for _ in range(200)]
+        client = http.client.HTTPConnection("127.0.0.1", port)
+        client.request("GET", "/api/state")
+        open_now = json.loads(client.getresponse().read())["http"]["connections"]
+        client.close()
+        per_connection = (resident_kb(bridge.pid) - before) * 1024 / HELD
+    finally:
+        for client in held:
+            client.close()
+    return per_connection, figures(latencies), open_now
+
+
 def broker(work):
     """mosquitto on a free loopback port, with a configuration of its own."""
     port = free_port()
@@ -118,8 +163,8 @@ def wait_online(port):
 
 
 def bridge_ways(work):
-    """The bridge on a pty of its own: a way to send by HTTP, one through the MQTT broker, and one by
-    its raw port."""
+    """The bridge on a pty of its own: a way to send by HTTP, one through the MQTT broker, one by its
+    raw port; and the bridge's process with its HTTP port."""
     master, path, _ = pty()
     broker_port = broker(work)
     bridge = subprocess.Popen([os.path.join(BUILD, "quorvex-bridge"), "--listen", "127.0.0.1:0", "--raw",
@@ -141,7 +186,8 @@ def bridge_ways(work):
 
     raw = connect(raw_port)
     wait_online(broker_port)
-    return (post, master), (mqtt_publisher(broker_port), master), (lambda: raw.sendall(FRAME), master)
+    ways = (post, master), (mqtt_publisher(broker_port), master), (lambda: raw.sendall(FRAME), master)
+    return (*ways, (bridge, http_port))
 
 
 def sender_way():
@@ -173,7 +219,7 @@ def figures(times):
 def main():
     try:
         with tempfile.TemporaryDirectory() as work:
-            http_way, mqtt_way, raw_way = bridge_ways(work)
+            http_way, mqtt_way, raw_way, (bridge, http_port) = bridge_ways(work)
             ways = {"bridge HTTP": http_way, "bridge MQTT": mqtt_way, "quorvex-send": sender_way(),
                     "bridge raw port": raw_way, "ser2net raw TCP": ser2net_way(work)}
             # In turns, in a new order each round, so that what else the machine does (and what the
@@ -185,6 +231,7 @@ def main():
                     send, master = ways[name]
                     times[name].append(timed(send, master))
             results = {name: figures(t) for name, t in times.items()}
+            per_connection, (held_median, held_p99), open_now = held_connections(bridge, http_port)
     finally:
         for process in reversed(started):  # the bridge before the broker it is on
             process.send_signal(signal.SIGTERM)
@@ -197,6 +244,9 @@ def main():
     http_median = results["bridge HTTP"][0]
     print(f"  raw port / ser2net: {raw_ratio:.2f}x (target 1.2x) {'met' if raw_ratio <= 1.2 else 'NOT met'}")
     print(f"  HTTP median {http_median:.3f} ms (target 2 ms) {'met' if http_median <= 2 else 'NOT met'}")
+    print(f"quorvex-bridge holding {HELD:,} connections, each with a request begun ({open_now:,} open at the end):")
+    print(f"  {per_connection:.0f} bytes of memory for each; GET /api/state meanwhile: median {held_median:.3f} ms, "
+          f"99% within {held_p99:.3f} ms (target 10 ms) {'met' if held_p99 <= 10 else 'NOT met'}")
 
 
 main()

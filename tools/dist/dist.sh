@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Usage: dist.sh OUT X64_BUILD X86_BUILD
 # Builds the shipped exes of both configured trees and packs the release into OUT:
-# quorvex-VERSION-windows.zip (64-bit/ and XP-32-bit/, each with Quorvex.exe and quorvex-send.exe,
-# README.txt, SHA256SUMS), the zip's sum beside it, and the exes' symbols in quorvex-VERSION-symbols/.
+# quorvex-VERSION-windows.zip (64-bit/ and XP-32-bit/, each with Quorvex.exe and quorvex-send.exe, and
+# quorvex-bridge.exe in 64-bit/ alone; README.txt, SHA256SUMS), the zip's sum beside it, and the exes'
+# symbols in quorvex-VERSION-symbols/.
 set -euo pipefail
 out=$1
 x64=$2
 x86=$3
 here=$(dirname "$(realpath "$0")")
-shipped=(Quorvex quorvex-send)
+# The bridge is built for 64-bit Windows only: Asio's sockets need Windows 7.
+shipped_64=(Quorvex quorvex-send quorvex-bridge)
+shipped_32=(Quorvex quorvex-send)
 
 fail() {
     echo "dist: $*" >&2
@@ -28,6 +31,7 @@ rm -rf "$symbols" "$out/quorvex-$version-windows.zip" "$out/quorvex-$version-win
 for pair in "64-bit=$x64" "XP-32-bit=$x86"; do
     folder=${pair%%=*}
     tree=${pair#*=}
+    if [ "$folder" = 64-bit ]; then shipped=("${shipped_64[@]}"); else shipped=("${shipped_32[@]}"); fi
     for target in "${shipped[@]}"; do
         has_target "$tree" "$target" || fail "$tree has no $target target"
     done

@@ -7,8 +7,10 @@ import http.client
 import json
 import os
 import re
+import resource
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import time
@@ -46,8 +48,9 @@ FRAME = {name: frame for name, _, frame in TABLE}
 started = []  # every process a test starts, ended by its PID at the end
 
 
-def start(*command, stdout=subprocess.DEVNULL):
-    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=subprocess.DEVNULL, text=True)
+def start(*command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=None):
+    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=stdout, stderr=stderr, text=True,
+                               preexec_fn=preexec_fn)
     started.append(process)
     return process
 
@@ -107,13 +110,21 @@ class Cable:
         return times
 
 
+def raise_open_files():
+    """This process's soft limit on open files up to its hard one, for tests that open thousands."""
+    resource.setrlimit(resource.RLIMIT_NOFILE, (resource.getrlimit(resource.RLIMIT_NOFILE)[1],) * 2)
+
+
 class Bridge:
-    def __init__(self, line, *options):
-        # No line: the options name every line (--line NAME=LINE).
-        self.process = start(BRIDGE, "--listen", "127.0.0.1:0", *options, *([line] if line else []),
-                             stdout=subprocess.PIPE)
+    """The bridge on LINE, or on the lines the options name (--line NAME=LINE) when LINE is None;
+    `files` (soft, hard) starts it with those limits on open files."""
+
+    def __init__(self, line, *options, listen="127.0.0.1:0", files=None):
+        limit = (lambda: resource.setrlimit(resource.RLIMIT_NOFILE, files)) if files else None
+        self.process = start(BRIDGE, "--listen", listen, *options, *([line] if line else []), stdout=subprocess.PIPE,
+                             preexec_fn=limit)
         self.start_line = self.process.stdout.readline().strip()
-        found = re.match(r"http://127\.0\.0\.1:(\d+)/(?: raw tcp:127\.0\.0\.1:(\d+))?", self.start_line)
+        found = re.match(r"http://[^/]+:(\d+)/(?: raw tcp:127\.0\.0\.1:(\d+))?", self.start_line)
         assert found, f"the bridge's start line: {self.start_line!r}"
         self.port = int(found.group(1))
         self.raw_port = int(found.group(2)) if found.group(2) else None
@@ -129,6 +140,16 @@ class Bridge:
         finally:
             connection.close()
 
+    def exchange(self, data, seconds=30):
+        """Everything the bridge answers to DATA, sent as it stands, until it closes the connection."""
+        with socket.create_connection(("127.0.0.1", self.port)) as client:
+            client.settimeout(seconds)
+            client.sendall(data)
+            answer = b""
+            while chunk := client.recv(65536):
+                answer += chunk
+            return answer
+
     def post(self, path, body=None, headers=None):
         return self.request("POST", path, body, headers)
 
@@ -142,6 +163,15 @@ class Bridge:
 
     def stop(self):
         stop(self.process)
+
+    def stop_within(self, seconds):
+        """SIGTERM; True when the bridge has ended within `seconds`."""
+        self.process.send_signal(signal.SIGTERM)
+        try:
+            self.process.wait(seconds)
+            return True
+        except subprocess.TimeoutExpired:
+            return False
 
 
 def run(tests):

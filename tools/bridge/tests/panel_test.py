@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """quorvex-bridge's web panel in a real browser, headless Chromium driven by Selenium: 23 buttons
 with their icons in the dialog's groups, a click puts its frame on the line, the assumed state
-shown follows, and the page fits a phone's width; with several lines, the line picked is the one
+shown follows, pushed live (another client's frame shows too, and the page never polls), and the
+page fits a phone's width with the state first; with several lines, the line picked is the one
 driven, and a correction of its state sends nothing. Leaves its screenshot in
 WORKDIR/bridge-panel.png.
 
@@ -62,11 +63,20 @@ def test_the_page_shows_the_buttons_a_click_sends_and_the_state_follows():
         assert page.find_element(By.ID, "audio").text == "muted"
         recent = page.find_element(By.ID, "recent").text.splitlines()
         assert len(recent) == 2 and "mute" in recent[0] and "single-screen-2" in recent[1], recent
+        assert bridge.post("/api/commands/h-layout")[0] == 200  # another client's frame
+        assert wait_until(lambda: page.find_element(By.ID, "layout").text == '"H" layout'), \
+            page.find_element(By.ID, "layout").text
+        assert page.execute_script(
+            "return performance.getEntriesByType('resource').filter(e => e.name.includes('/api/state')).length"
+        ) == 0, "the page polls /api/state"
         page.save_screenshot(os.path.join(WORK, "bridge-panel.png"))
 
         page.set_window_size(390, 844)  # a phone: nothing wider than the screen
         assert wait_until(lambda: page.execute_script(
             "return document.documentElement.scrollWidth <= window.innerWidth")), "wider than a phone"
+        assert page.execute_script("return document.getElementById('state').getBoundingClientRect().top < "
+                                   "document.getElementById('buttons').getBoundingClientRect().top"), \
+            "on a phone the state is not first"
     finally:
         page.quit()
     bridge.stop()

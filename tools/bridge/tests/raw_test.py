@@ -46,5 +46,34 @@ def test_whole_frames_are_forwarded_and_torn_frames_and_junk_never_reach_the_lin
     cable.cut()
 
 
+def test_silent_connections_stay_open_and_past_64_the_idlest_makes_room_and_is_counted():
+    cable = Cable("raw-held")
+    bridge = Bridge(cable.near, "--gap", "0", "--raw", "127.0.0.1:0")
+
+    def raw():
+        return bridge.state()["raw"]
+
+    active = socket.create_connection(("127.0.0.1", bridge.raw_port))
+    silent = [socket.create_connection(("127.0.0.1", bridge.raw_port)) for _ in range(63)]
+    assert wait_until(lambda: raw()["connections"] == 64), raw()
+    # Control systems keep a connection for days: past any HTTP client's idle time, none is closed.
+    assert not wait_until(lambda: raw()["connections"] < 64, 7), raw()
+    active.sendall(frame("mute"))
+    assert wait_until(lambda: raw()["forwarded"] == 1), raw()
+    newcomer = socket.create_connection(("127.0.0.1", bridge.raw_port))
+    newcomer.sendall(frame("standby"))
+    assert wait_until(lambda: raw()["forwarded"] == 2), raw()
+    assert raw()["evicted"] == 1 and raw()["connections"] == 64, raw()
+    active.sendall(frame("audio-1"))  # the idlest went, not the one that spoke last
+    assert wait_until(lambda: raw()["forwarded"] == 3), raw()
+    assert wait_until(lambda: len(cable.frames()) == 3)
+    assert cable.frames() == [FRAME[n] for n in ("mute", "standby", "audio-1")], cable.frames()
+    for client in [active, newcomer, *silent]:
+        client.close()
+    bridge.stop()
+    cable.cut()
+
+
 if __name__ == "__main__":
-    sys.exit(run([test_whole_frames_are_forwarded_and_torn_frames_and_junk_never_reach_the_line]))
+    sys.exit(run([test_whole_frames_are_forwarded_and_torn_frames_and_junk_never_reach_the_line,
+                  test_silent_connections_stay_open_and_past_64_the_idlest_makes_room_and_is_counted]))

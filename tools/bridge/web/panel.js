@@ -1,5 +1,6 @@
-// The web panel: the command buttons as the dialog groups them, and the assumed state, polled. With
-// several lines, the one picked (kept in the address as #line=NAME) is the one driven.
+// The web panel: the command buttons as the dialog groups them, and the assumed state, pushed by
+// the bridge on its events whenever it changes. With several lines, the one picked (kept in the
+// address as #line=NAME) is the one driven and shown.
 "use strict";
 
 let linePath = "/api";  // the picked line's API: /api/lines/NAME with several lines
@@ -42,7 +43,7 @@ function button(command) {
   made.addEventListener("click", () => {
     say("sending " + command.name + "…");
     api(linePath + "/commands/" + command.name, { method: "POST" })
-      .then((answer) => { say("sent " + answer.sent.name + " at " + answer.sent.at.slice(11)); refresh(); })
+      .then((answer) => say(answer.sent ? "sent " + answer.sent.name + " at " + answer.sent.at.slice(11) : answer.note))
       .catch((error) => say("not sent: " + error.message));
   });
   return made;
@@ -77,7 +78,9 @@ function pickLine(lines) {
   const use = () => {
     linePath = "/api/lines/" + encodeURIComponent(pick.value);
     history.replaceState(null, "", "#line=" + encodeURIComponent(pick.value));
-    refresh();
+    const before = events;
+    listen();
+    if (before) before.close();
   };
   pick.addEventListener("change", use);
   document.getElementById("lines").hidden = false;
@@ -90,7 +93,6 @@ function offerCorrection(commands) {
   for (const group of ["layout", "audio"])
     form.elements[group].replaceChildren(...commands.filter((c) => c.group === group)
       .map((c) => element("option", { value: c.name }, c.meaning)));
-  document.getElementById("correct").addEventListener("toggle", () => refresh());
   form.addEventListener("submit", (event) => {
     event.preventDefault();
     const correction = { layout: form.elements.layout.value, audio: form.elements.audio.value,
@@ -131,8 +133,21 @@ function show(state) {
     element("li", {}, element("time", { dateTime: frame.at }, frame.at.slice(11)), " " + frame.name + " [" + frame.frame + "]")));
 }
 
-function refresh() { return api(linePath + "/state").then(show).catch((error) => say("no state: " + error.message)); }
+// A browser cannot give a WebSocket the Authorization header: the token goes in the URL instead.
+let events = null;  // the picked line's
+function listen() {
+  const url = (location.protocol === "https:" ? "wss://" : "ws://") + location.host + linePath + "/events" +
+    (token ? "?token=" + encodeURIComponent(token) : "");
+  const socket = new WebSocket(url);
+  events = socket;
+  socket.onmessage = (message) => show(JSON.parse(message.data).state);
+  socket.onclose = () => {
+    if (events !== socket) return;  // another line was picked
+    say("live state lost; connecting again…");
+    setTimeout(listen, 1000);
+  };
+}
 
 api("/api/commands").then((commands) => { layOut(commands); offerCorrection(commands); })
-  .then(() => api("/api/lines")).then(pickLine).then(refresh).catch((error) => say("no commands: " + error.message));
-setInterval(refresh, 1000);
+  .then(() => api("/api/lines")).then(pickLine).then(() => events || listen())
+  .catch((error) => say("no commands: " + error.message));
