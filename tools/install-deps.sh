@@ -7,14 +7,14 @@
 set -euo pipefail
 here=$(dirname "$0")
 tool_packages=(
-    cmake make python3 g++ imagemagick pkg-config libboost1.81-dev nlohmann-json3-dev
+    cmake make python3 g++ imagemagick pkg-config libboost1.81-dev nlohmann-json3-dev libmosquitto-dev
 )
 packages=(
     "${tool_packages[@]}" util-linux
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-i686-win32 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
     wine64 wine fonts-wine xvfb xauth socat x11-utils doctest-dev fonts-wqy-microhei
     cppcheck clang clang-tidy libclang-rt-dev
-    chromium chromium-driver python3-selenium ser2net
+    chromium chromium-driver python3-selenium ser2net mosquitto python3-paho-mqtt openssl
 )
 # Wine's 32-bit half runs the XP exe, but only where the kernel runs 32-bit x86 code: on a kernel
 # without IA-32 emulation its loader cannot start, and once installed it is the loader `wine`
@@ -133,5 +133,11 @@ if [ ${#wanted[@]} -gt 0 ]; then
         say_why "what the build needs" "${wanted[@]}"
         exit 1
     }
+    # The bridge's tests start a broker of their own on a free loopback port and end it; the
+    # package's system-wide broker, which its install starts, is not wanted on a build machine.
+    if [[ " ${wanted[*]} " == *" mosquitto "* ]] && command -v systemctl >/dev/null &&
+        systemctl is-enabled --quiet mosquitto 2>/dev/null; then
+        $sudo systemctl disable --now mosquitto || true
+    fi
 fi
 [ -z "$kernel32" ] || install_32bit_half

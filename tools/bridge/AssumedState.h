@@ -8,6 +8,7 @@
 #include <deque>
 #include <vector>
 
+#include "StateCorrection.h"
 #include "tools/core/DeviceState.h"
 
 struct SentFrame {
@@ -22,6 +23,7 @@ public:
     static constexpr std::size_t kRecentFrames = 20;
 
     SentFrame Record(const DeviceCommand& command);
+    void Correct(const StateCorrection& correction) { ::Correct(device_, correction); }
     const DeviceState& Device() const { return device_; }
     std::vector<SentFrame> Recent() const { return {recent_.begin(), recent_.end()}; }  // oldest first
 

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "BridgePlatform.h"
+#include "CommandGroups.h"
 #include "PanelAssets.h"
 #include "tools/core/CommandNames.h"
 #include "tools/core/Hex.h"
@@ -53,6 +54,7 @@ nlohmann::json CommandJson(const DeviceCommand& command) {
                           {"frame", HexBytes({frame.begin(), frame.end()})},
                           {"caption", command.caption},
                           {"meaning", command.meaning},
+                          {"group", GroupName(command)},
                           {"icon", "/icons/" + std::to_string(command.iconId) + ".png"}};
     if (const DialogPlace* place = FindDialogPlace(command.controlId))
         row["dialog"] = {{"outerGroup", place->outerGroup}, {"group", place->group}, {"x", place->x}, {"y", place->y}};
@@ -82,24 +84,33 @@ nlohmann::json StateJson(BridgeLine& line, const HttpCounts& http) {
     const RawCounts& raw = line.Raw();
     nlohmann::json recent = SentListJson({frames.rbegin(), frames.rend()});
     const bool mainInputShown = device.layout == Layout::Single || device.layout == Layout::OneLargeThreeSmall;
-    return {
-        {"assumed", true},
-        {"note", kAssumedNote},
-        {"layout", {{"text", DescribeLayout(device)}, {"input", mainInputShown ? device.mainInput : 0}}},
-        {"audio", {{"text", DescribeAudio(device)}, {"input", device.audioInput}, {"muted", device.audioInput == 0}}},
-        {"standby", device.standby},
-        {"switches", SwitchesJson(device.switches)},
-        {"current", CurrentCommands(device)},
-        {"recent", recent},
-        {"line",
-         {{"name", line.Name()},
-          {"open", line.GoneReason().empty()},
-          {"reason", line.GoneReason()},
-          {"waiting", line.Waiting()}}},
-        {"raw",
-         {{"forwarded", raw.forwarded},
-          {"dropped", raw.dropped},
-          {"connections", raw.connections},
-          {"evicted", raw.evicted}}},
-        {"http", {{"connections", http.connections}, {"evicted", http.evicted}}}};
+    const CommandGroups& groups = TheCommandGroups();
+    return {{"assumed", true},
+            {"note", kAssumedNote},
+            {"layout",
+             {{"text", DescribeLayout(device)},
+              {"input", mainInputShown ? device.mainInput : 0},
+              {"command", CommandName(*CurrentOf(groups.layouts, device))}}},
+            {"audio",
+             {{"text", DescribeAudio(device)},
+              {"input", device.audioInput},
+              {"muted", device.audioInput == 0},
+              {"command", CommandName(*CurrentOf(groups.audio, device))}}},
+            {"standby", device.standby},
+            {"switches", SwitchesJson(device.switches)},
+            {"current", CurrentCommands(device)},
+            {"recent", recent},
+            {"line",
+             {{"name", line.Name()},
+              {"address", line.Address()},
+              {"open", line.GoneReason().empty()},
+              {"reason", line.GoneReason()},
+              {"waiting", line.Waiting()}}},
+            {"raw",
+             {{"forwarded", raw.forwarded},
+              {"dropped", raw.dropped},
+              {"connections", raw.connections},
+              {"evicted", raw.evicted}}},
+            {"mqtt", {{"taken", line.Mqtt().taken}, {"refused", line.Mqtt().refused}}},
+            {"http", {{"connections", http.connections}, {"evicted", http.evicted}}}};
 }

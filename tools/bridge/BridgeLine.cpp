@@ -14,8 +14,9 @@ bool OpenFailed(const Failure& failure) { return failure.exitCode != kSendFailed
 
 }  // namespace
 
-BridgeLine::BridgeLine(asio::io_context& io, LineAddress address, unsigned gapMs)
+BridgeLine::BridgeLine(asio::io_context& io, std::string name, LineAddress address, unsigned gapMs)
     : io_(io),
+      name_(std::move(name)),
       address_(address),
       gap_(std::chrono::milliseconds(gapMs)),
       writer_(std::move(address)),
@@ -112,7 +113,7 @@ void BridgeLine::Pump() {
 // waits after the last frame hold the line for whoever comes next.
 void BridgeLine::Advance() {
     const std::vector<Step>& steps = current_->steps;
-    for (; step_ < steps.size() && !steps[step_].command; ++step_)
+    for (; step_ < steps.size() && (!steps[step_].command || AlreadySo(steps[step_])); ++step_)
         waited_ += std::chrono::milliseconds(steps[step_].waitMs);
     const Clock::time_point when = std::max(notBefore_, waitedFrom_ + waited_);
     if (step_ == steps.size()) {
@@ -153,6 +154,10 @@ void BridgeLine::Written(const DeviceCommand& command) {
         Complete(Outcome::Stopping, "the bridge stopped before the rest was sent");
     else
         Advance();
+}
+
+bool BridgeLine::AlreadySo(const Step& step) const {
+    return step.standbyWanted && *step.standbyWanted == assumed_.Device().standby;
 }
 
 bool BridgeLine::CommandsLeft() const {
@@ -229,6 +234,11 @@ void BridgeLine::AnswerWaiting(Outcome outcome, const std::string& reason) {
     waiting.swap(entries_);
     for (Entry& entry : waiting)
         entry.done({outcome, reason, {}});
+}
+
+void BridgeLine::Correct(const StateCorrection& correction) {
+    assumed_.Correct(correction);
+    Notify(nullptr);
 }
 
 void BridgeLine::Notify(const SentFrame* frame) {

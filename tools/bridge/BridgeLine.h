@@ -18,11 +18,19 @@
 #include "Asio.h"
 #include "AssumedState.h"
 #include "LineWriter.h"
+#include "StateCorrection.h"
 
 // A frame, or a pause when command is null: nothing goes on the line until waitMs after the step.
+// A step with standbyWanted is the standby toggle, sent only when the assumed standby differs, so
+// that "off" asked twice stays off; decided as its turn comes, after every frame before it.
 struct Step {
+    Step() = default;
+    Step(const DeviceCommand* command, unsigned waitMs, std::optional<bool> standbyWanted = std::nullopt)
+        : command(command), waitMs(waitMs), standbyWanted(standbyWanted) {}
+
     const DeviceCommand* command = nullptr;
     unsigned waitMs = 0;
+    std::optional<bool> standbyWanted;
 };
 
 enum class Outcome {
@@ -46,15 +54,21 @@ struct RawCounts {
     std::uint64_t evicted = 0;      // closed, the idlest, to let a new one in
 };
 
+// Over MQTT no one is answered: what came is counted instead, in the state for all to see.
+struct MqttCounts {
+    std::uint64_t taken = 0;    // commands sent and corrections made
+    std::uint64_t refused = 0;  // malformed, unknown, or for a line gone or busy: dropped, never sent later
+};
+
 class BridgeLine {
 public:
     // A request is one entry however many steps it has; past this many waiting, refused.
     static constexpr std::size_t kCapacity = 64;
     using Completion = std::function<void(Delivery)>;
-    // A frame sent, or nullptr when the line opened or went.
+    // A frame sent, or nullptr when the line opened or went or the state was corrected.
     using Listener = std::function<void(const SentFrame*)>;
 
-    BridgeLine(asio::io_context& io, LineAddress address, unsigned gapMs);
+    BridgeLine(asio::io_context& io, std::string name, LineAddress address, unsigned gapMs);
     BridgeLine(const BridgeLine&) = delete;
     BridgeLine& operator=(const BridgeLine&) = delete;
 
@@ -66,12 +80,16 @@ public:
     // is called once the writer is done.
     void Stop(std::function<void()> idle);
     void Listen(Listener listener) { listeners_.push_back(std::move(listener)); }
+    // For a device changed by hand: the assumption is set as told, and nothing is sent.
+    void Correct(const StateCorrection& correction);
 
-    const std::string& Name() const { return address_.text; }
+    const std::string& Name() const { return name_; }
+    const std::string& Address() const { return address_.text; }
     const std::string& GoneReason() const { return goneReason_; }  // empty unless the line is gone
     std::size_t Waiting() const { return entries_.size(); }        // requests behind the one being sent
     const AssumedState& Assumed() const { return assumed_; }
     RawCounts& Raw() { return raw_; }
+    MqttCounts& Mqtt() { return mqtt_; }
 
 private:
     struct Entry {
@@ -96,10 +114,12 @@ private:
     void Notify(const SentFrame* frame);
     void CheckIdle();
     bool CommandsLeft() const;
+    bool AlreadySo(const Step& step) const;
     // Runs `call` on the writer thread, then `then` with its result back on this one.
     void OnWriter(std::function<bool(Failure*)> call, std::function<void(bool, const Failure&)> then);
 
     asio::io_context& io_;
+    const std::string name_;
     const LineAddress address_;
     const Clock::duration gap_;
     LineWriter writer_;  // used on writerThread_ only
@@ -107,6 +127,7 @@ private:
 
     AssumedState assumed_;
     RawCounts raw_;
+    MqttCounts mqtt_;
     std::vector<Listener> listeners_;
     std::deque<Entry> entries_;
     std::optional<Entry> current_;  // being delivered

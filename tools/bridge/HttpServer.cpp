@@ -9,11 +9,9 @@ constexpr std::chrono::milliseconds kAcceptPause{20};
 
 }  // namespace
 
-HttpServer::HttpServer(tcp::acceptor acceptor, BridgeApi& api, EventHub& events, HttpCounts& counts,
-                       std::size_t mostConnections)
+HttpServer::HttpServer(tcp::acceptor acceptor, BridgeApi& api, HttpCounts& counts, std::size_t mostConnections)
     : acceptor_(std::move(acceptor)),
       api_(api),
-      events_(events),
       mostConnections_(mostConnections),
       counts_(counts),
       pause_(acceptor_.get_executor()) {}

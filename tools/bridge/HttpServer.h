@@ -14,8 +14,7 @@ class HttpSession;
 
 class HttpServer {
 public:
-    HttpServer(tcp::acceptor acceptor, BridgeApi& api, EventHub& events, HttpCounts& counts,
-               std::size_t mostConnections);
+    HttpServer(tcp::acceptor acceptor, BridgeApi& api, HttpCounts& counts, std::size_t mostConnections);
 
     void Start() { Accept(); }
     // No more connections; those idle or reading are closed, those waiting for their line are
@@ -24,7 +23,6 @@ public:
     bool Stopping() const { return stopping_; }
 
     BridgeApi& Api() { return api_; }
-    EventHub& Events() { return events_; }
     IdleOrder<HttpSession>& Order() { return order_; }
     HttpCounts& Counts() { return counts_; }
 
@@ -34,7 +32,6 @@ private:
 
     tcp::acceptor acceptor_;
     BridgeApi& api_;
-    EventHub& events_;
     const std::size_t mostConnections_;
     IdleOrder<HttpSession> order_;
     HttpCounts& counts_;

@@ -27,9 +27,8 @@ bool HasFoldedLine(beast::string_view header) {
     return header.find("\r\n ") != beast::string_view::npos || header.find("\r\n\t") != beast::string_view::npos;
 }
 
-bool IsEventsUpgrade(const http::request<http::string_body>& request) {
-    return boost::algorithm::iequals(request[http::field::upgrade], "websocket") &&
-           SplitTarget(request.target()).path == "/api/events";
+bool IsUpgrade(const http::request<http::string_body>& request) {
+    return boost::algorithm::iequals(request[http::field::upgrade], "websocket");
 }
 
 }  // namespace
@@ -133,7 +132,8 @@ void HttpSession::Dispatch(const http::request<http::string_body>& request) {
         Refuse(http::status::bad_request, "Transfer-Encoding must be chunked, alone");
         return;
     }
-    if (IsEventsUpgrade(request)) {
+    EventHub* events = IsUpgrade(request) ? server_.Api().EventsAt(SplitTarget(request.target()).path) : nullptr;
+    if (events) {
         const std::string token = QueryValue(SplitTarget(request.target()).query, "token");
         if (std::optional<Response> refusal = server_.Api().Refusal(request, token)) {
             Answer(std::move(*refusal), true);
@@ -141,7 +141,7 @@ void HttpSession::Dispatch(const http::request<http::string_body>& request) {
         }
         Unlist();
         closed_ = true;  // the socket is the hub's now
-        server_.Events().Join(stream_.release_socket(), request);
+        events->Join(stream_.release_socket(), request);
         return;
     }
     Unlist();  // answered, not idle: not to be closed for a newcomer meanwhile

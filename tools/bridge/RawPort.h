@@ -17,6 +17,7 @@ public:
 
     void Start() { Accept(); }
     void Stop();
+    unsigned short Port() const { return acceptor_.local_endpoint().port(); }
 
 private:
     void Accept();

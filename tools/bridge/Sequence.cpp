@@ -1,12 +1,19 @@
 #include "Sequence.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include <nlohmann/json.hpp>
 
+#include "CommandGroups.h"
 #include "tools/core/CommandNames.h"
 
 namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+    return text;
+}
 
 std::string StepError(std::size_t index, const std::string& what) {
     return "step " + std::to_string(index + 1) + ": " + what;
@@ -30,6 +37,16 @@ bool ParseWait(const nlohmann::json& step, std::size_t index, unsigned* waitMs, 
 
 }  // namespace
 
+std::optional<Step> FindCommandStep(const std::string& text) {
+    const std::string lower = Lower(text);
+    if (lower == "standby-on" || lower == "standby-off")
+        return Step{TheCommandGroups().standby, 0, lower == "standby-on"};
+    const DeviceCommand* command = FindCommand(text);
+    if (!command || (text.size() != 2 && lower != CommandName(*command)))
+        return std::nullopt;
+    return Step{command, 0, std::nullopt};
+}
+
 ParsedSequence ParseSequence(const std::string& body) {
     ParsedSequence sequence;
     const nlohmann::json list = nlohmann::json::parse(body, nullptr, false);
@@ -46,7 +63,7 @@ ParsedSequence ParseSequence(const std::string& body) {
         const nlohmann::json& item = list[i];
         Step step;
         if (item.is_string()) {
-            step.command = FindCommand(item.get<std::string>());
+            step = FindCommandStep(item.get<std::string>()).value_or(Step{});
             if (!step.command)
                 sequence.error = StepError(i, "unknown command \"" + item.get<std::string>() + "\"; the closest is " +
                                                   ClosestCommandName(item.get<std::string>()));

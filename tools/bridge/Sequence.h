@@ -1,7 +1,9 @@
-// A sequence as clients post it: a JSON list of command names or codes and {"wait": MS} pauses.
+// A sequence as clients post it: a JSON list of command names or codes (standby-on and standby-off
+// too) and {"wait": MS} pauses.
 // It is read whole before anything is sent, so a bad step anywhere sends nothing.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,3 +18,7 @@ struct ParsedSequence {
 };
 
 ParsedSequence ParseSequence(const std::string& body);
+// A command by its name exactly (in any case) or its two-character code, or standby-on or
+// standby-off; nothing before or after it, no look-alike character, so that no other text is ever
+// taken for a command. nullopt for anything else.
+std::optional<Step> FindCommandStep(const std::string& text);

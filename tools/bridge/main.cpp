@@ -1,19 +1,20 @@
-// quorvex-bridge: holds one line to the Quorvex multiviewer and sends its frames for any number of
-// clients: an HTTP API with a web panel and live events, and a raw TCP port for control systems
-// that speak bytes. One I/O thread serves them all; the line's blocking writes run on a thread of
-// their own.
+// quorvex-bridge: holds the lines to Quorvex multiviewers and sends their frames for any number of
+// clients: an HTTP API with a web panel and live events, a raw TCP port for control systems that
+// speak bytes, and a device per line on an MQTT broker. One I/O thread serves them all; each line's
+// blocking writes run on a thread of their own.
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "BridgeApi.h"
 #include "BridgeOptions.h"
 #include "BridgePlatform.h"
-#include "EventHub.h"
 #include "HttpServer.h"
 #include "Listener.h"
-#include "RawPort.h"
+#include "ServedLine.h"
 #include "StopSignals.h"
 
 namespace {
@@ -34,16 +35,39 @@ std::size_t MostConnections(unsigned long openFileLimit) {
                : 64;
 }
 
+using Lines = std::vector<std::unique_ptr<ServedLine>>;
+
 // The start-up line: where the bridge serves, and what is not safe about it.
-std::string StartLine(const BridgeOptions& options, const tcp::acceptor& http, const tcp::acceptor* raw) {
-    std::string line = "http://" + AddressText(options.listen.host, http.local_endpoint().port()) + "/";
-    if (raw)
-        line += " raw tcp:" + AddressText(options.rawListen.host, raw->local_endpoint().port());
+std::string StartLine(const BridgeOptions& options, const tcp::acceptor& http, const Lines& lines) {
+    std::string text = "http://" + AddressText(options.listen.host, http.local_endpoint().port()) + "/";
+    bool rawElsewhere = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const LineOptions& line = options.lines[i];
+        if (const RawPort* raw = lines[i]->Raw())
+            text += " raw " + (lines.size() > 1 ? line.name + " " : "") +
+                    "tcp:" + AddressText(line.rawListen.host, raw->Port());
+        rawElsewhere = rawElsewhere || (line.raw && !line.rawListen.loopback);
+    }
     if (!options.listen.loopback && options.token.empty())
-        line += " (warning: no --token: anyone who reaches this address can send commands)";
-    if (options.raw && !options.rawListen.loopback)
-        line += " (warning: the raw port asks no token: anyone who reaches it can send frames)";
-    return line;
+        text += " (warning: no token: anyone who reaches this address can send commands)";
+    if (rawElsewhere)
+        text += " (warning: the raw port asks no token: anyone who reaches it can send frames)";
+    return text;
+}
+
+// Each line with its raw port bound and its device on the broker; empty with *error set when one fails.
+Lines ServeLines(asio::io_context& io, const BridgeOptions& options, const HttpCounts& counts, std::string* error) {
+    Lines lines;
+    for (const LineOptions& line : options.lines) {
+        lines.push_back(std::make_unique<ServedLine>(io, line, options.gapMs, counts));
+        bool ready = !line.raw || lines.back()->ListenRaw(line.rawListen, error);
+#ifdef QUORVEX_MQTT
+        ready = ready && (!options.mqtt.enabled || lines.back()->JoinBroker(options.mqtt, error));
+#endif
+        if (!ready)
+            return {};
+    }
+    return lines;
 }
 
 int Fail(const std::string& error) {
@@ -56,11 +80,11 @@ int Fail(const std::string& error) {
 int main(int argc, char** argv) {
     const BridgeOptions options = ParseBridgeArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help || options.version) {
-        std::cout << (options.help ? kBridgeUsage : "quorvex-bridge " BRIDGE_VERSION_TEXT "\n");
+        std::cout << (options.help ? BridgeUsage() : "quorvex-bridge " BRIDGE_VERSION_TEXT "\n");
         return 0;
     }
     if (!options.error.empty()) {
-        std::cerr << "quorvex-bridge: " << options.error << "\n" << kBridgeUsage;
+        std::cerr << "quorvex-bridge: " << options.error << "\n" << BridgeUsage();
         return 2;
     }
     const unsigned long openFileLimit = RaiseOpenFileLimit();
@@ -69,29 +93,28 @@ int main(int argc, char** argv) {
     std::optional<tcp::acceptor> httpAcceptor = Listen(io, options.listen, &error);
     if (!httpAcceptor)
         return Fail(error);
-    std::optional<tcp::acceptor> rawAcceptor;
-    if (options.raw && !(rawAcceptor = Listen(io, options.rawListen, &error)))
-        return Fail(error);
-    const std::string startLine = StartLine(options, *httpAcceptor, rawAcceptor ? &*rawAcceptor : nullptr);
-
-    BridgeLine line(io, options.line, options.gapMs);
     HttpCounts counts;
+    const Lines lines = ServeLines(io, options, counts, &error);
+    if (lines.empty())
+        return Fail(error);
+    const std::string startLine = StartLine(options, *httpAcceptor, lines);
+
     const Access access(options);
-    EventHub events(line, counts);
-    BridgeApi api(line, access, counts);
-    HttpServer server(std::move(*httpAcceptor), api, events, counts, MostConnections(openFileLimit));
-    std::optional<RawPort> raw;
-    if (rawAcceptor)
-        raw.emplace(std::move(*rawAcceptor), line);
+    std::vector<ApiLine> apiLines;
+    for (const auto& line : lines)
+        apiLines.push_back(line->ForApi());
+    BridgeApi api(std::move(apiLines), access, counts);
+    HttpServer server(std::move(*httpAcceptor), api, counts, MostConnections(openFileLimit));
 
     // Stopping: nothing new is taken, everything waiting is answered 503, the frame being written
     // goes out whole; the process ends once the answers are out, or the time is up.
-    bool stopping = false, lineIdle = false;
+    bool stopping = false;
+    std::size_t linesIdle = 0;
     const Clock::time_point never = Clock::time_point::max();
     Clock::time_point stopBy = never;
     asio::steady_timer stopCheck(io);
     std::function<void()> checkStopped = [&] {
-        if ((lineIdle && counts.connections == 0) || Clock::now() >= stopBy) {
+        if ((linesIdle == lines.size() && counts.connections == 0) || Clock::now() >= stopBy) {
             io.stop();
             return;
         }
@@ -103,18 +126,15 @@ int main(int argc, char** argv) {
             return;
         stopBy = Clock::now() + kLongestStop;
         server.Stop();
-        if (raw)
-            raw->Stop();
-        events.Stop();
-        line.Stop([&] { lineIdle = true; });
+        for (const auto& line : lines)
+            line->Stop([&] { ++linesIdle; });
         checkStopped();
     });
 
     std::cout << startLine << std::endl;
-    line.Start();
+    for (const auto& line : lines)
+        line->Start();
     server.Start();
-    if (raw)
-        raw->Start();
     io.run();
     // Ended here rather than by returning: a write the line has not taken may hold the writer up to
     // its bound, and connections still closing hold handlers that refer to the servers. The system

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """How quickly a frame reaches the far end of a pty through quorvex-bridge, in one run: from an HTTP
-request to the last byte, and from a raw-port write to the last byte, against quorvex-send's start
-to last byte and ser2net forwarding the same frame from its raw TCP port. Median and 99th percentile.
-Then the bridge holding 10,000 connections at once: its memory for each, and a plain request's
-latency meanwhile. Every server binds loopback only; everything started is ended by its PID.
+request to the last byte, from a command published to an MQTT broker (mosquitto, of its own) to the
+last byte, and from a raw-port write to the last byte, against quorvex-send's start to last byte and
+ser2net forwarding the same frame from its raw TCP port. Median and 99th percentile. Then the bridge
+holding 10,000 connections at once: its memory for each, and a plain request's latency meanwhile.
+Every server binds loopback only; everything started is ended by its PID.
 
 measure.py NATIVE_BUILD [RUNS]      (e.g. tools/bridge/measure.py build/native 300)
 """
+import getpass
 import http.client
 import json
 import os
@@ -20,7 +22,10 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import threading
 import time
+
+import paho.mqtt.client as mqtt
 
 BUILD = sys.argv[1]
 RUNS = int(sys.argv[2]) if len(sys.argv) > 2 else 200
@@ -114,11 +119,57 @@ def held_connections(bridge, port):
     return per_connection, figures(latencies), open_now
 
 
-def bridge_ways():
-    """The bridge on a pty of its own: a way to send by HTTP, and one by its raw port."""
+def broker(work):
+    """mosquitto on a free loopback port, with a configuration of its own."""
+    port = free_port()
+    config = os.path.join(work, "mosquitto.conf")
+    with open(config, "w") as file:
+        file.write(f"user {getpass.getuser()}\nlistener {port} 127.0.0.1\nallow_anonymous true\npersistence false\n")
+    started.append(subprocess.Popen(["mosquitto", "-c", config], stderr=subprocess.DEVNULL))
+    connect(port).close()
+    return port
+
+
+def mqtt_packet(kind, body):
+    """An MQTT packet: its kind, the remaining length (under 128 here) and the body."""
+    assert len(body) < 128
+    return bytes([kind, len(body)]) + body
+
+
+def mqtt_string(text):
+    return len(text).to_bytes(2, "big") + text
+
+
+def mqtt_publisher(port):
+    """A hub's connection to the broker, kept open, that publishes the command at QoS 0: the bytes a
+    hub puts on the wire, with no client library's thread between the clock and the socket."""
+    hub = connect(port)
+    hub.sendall(mqtt_packet(0x10, mqtt_string(b"MQTT") + bytes([4, 2, 0, 60]) + mqtt_string(b"measure")))
+    assert hub.recv(4) == bytes([0x20, 2, 0, 0]), "the broker refused the connection"
+    publish = mqtt_packet(0x30, mqtt_string(b"quorvex/bench/command") + b"mute")
+    return lambda: hub.sendall(publish)
+
+
+def wait_online(port):
+    online = threading.Event()
+    watcher = mqtt.Client(client_id="measure-watch", clean_session=True)
+    watcher.on_message = lambda _client, _data, message: message.payload == b"online" and online.set()
+    watcher.connect("127.0.0.1", port)
+    watcher.subscribe("quorvex/bench/availability")
+    watcher.loop_start()
+    assert online.wait(10), "the bridge did not come online on the broker"
+    watcher.loop_stop()
+    watcher.disconnect()
+
+
+def bridge_ways(work):
+    """The bridge on a pty of its own: a way to send by HTTP, one through the MQTT broker, one by its
+    raw port; and the bridge's process with its HTTP port."""
     master, path, _ = pty()
+    broker_port = broker(work)
     bridge = subprocess.Popen([os.path.join(BUILD, "quorvex-bridge"), "--listen", "127.0.0.1:0", "--raw",
-                               "127.0.0.1:0", "--gap", "0", path], stdout=subprocess.PIPE, text=True)
+                               "127.0.0.1:0", "--gap", "0", "--mqtt", f"127.0.0.1:{broker_port}", "--name", "bench",
+                               path], stdout=subprocess.PIPE, text=True)
     started.append(bridge)
     found = re.match(r"http://127\.0\.0\.1:(\d+)/ raw tcp:127\.0\.0\.1:(\d+)", bridge.stdout.readline())
     http_port, raw_port = int(found.group(1)), int(found.group(2))
@@ -134,7 +185,9 @@ def bridge_ways():
         return answered
 
     raw = connect(raw_port)
-    return (post, master), (lambda: raw.sendall(FRAME), master), (bridge, http_port)
+    wait_online(broker_port)
+    ways = (post, master), (mqtt_publisher(broker_port), master), (lambda: raw.sendall(FRAME), master)
+    return (*ways, (bridge, http_port))
 
 
 def sender_way():
@@ -166,9 +219,9 @@ def figures(times):
 def main():
     try:
         with tempfile.TemporaryDirectory() as work:
-            http_way, raw_way, (bridge, http_port) = bridge_ways()
-            ways = {"bridge HTTP": http_way, "quorvex-send": sender_way(), "bridge raw port": raw_way,
-                    "ser2net raw TCP": ser2net_way(work)}
+            http_way, mqtt_way, raw_way, (bridge, http_port) = bridge_ways(work)
+            ways = {"bridge HTTP": http_way, "bridge MQTT": mqtt_way, "quorvex-send": sender_way(),
+                    "bridge raw port": raw_way, "ser2net raw TCP": ser2net_way(work)}
             # In turns, in a new order each round, so that what else the machine does (and what the
             # way before left running) weighs on each the same.
             times = {name: [] for name in ways}
@@ -180,10 +233,11 @@ def main():
             results = {name: figures(t) for name, t in times.items()}
             per_connection, (held_median, held_p99), open_now = held_connections(bridge, http_port)
     finally:
-        for process in started:
+        for process in reversed(started):  # the bridge before the broker it is on
             process.send_signal(signal.SIGTERM)
             process.wait(10)
-    print(f"quorvex-bridge: request or write to the frame's last byte at the far end of a pty ({RUNS} runs each)")
+    print(f"quorvex-bridge: request, publish or write to the frame's last byte at the far end of a pty "
+          f"({RUNS} runs each)")
     for name, (median, p99) in results.items():
         print(f"  {name:>16}: median {median:.3f} ms, 99% within {p99:.3f} ms")
     raw_ratio = results["bridge raw port"][0] / results["ser2net raw TCP"][0]

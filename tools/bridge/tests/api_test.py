@@ -87,7 +87,8 @@ def test_the_state_follows_what_was_sent_and_says_it_is_assumed():
     for name in ("single-screen-3", "mute", "standby", "mode-switch", "mode-switch", "two-way-split-switch"):
         assert bridge.post(f"/api/commands/{name}")[0] == 200
     state = bridge.state()
-    assert state["layout"] == {"text": "single screen, input 3", "input": 3}, state["layout"]
+    assert state["layout"] == {"text": "single screen, input 3", "input": 3, "command": "single-screen-3"}, state
+    assert state["audio"]["command"] == "mute", state["audio"]
     assert state["audio"]["muted"] is True and state["standby"] is True
     assert state["switches"]["mode"] == 2 and state["switches"]["twoWaySplit"] == 1, state["switches"]
     assert sorted(state["current"]) == ["mute", "single-screen-3"], state["current"]

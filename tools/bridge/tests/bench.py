@@ -116,11 +116,13 @@ def raise_open_files():
 
 
 class Bridge:
-    """The bridge on LINE; `files` (soft, hard) starts it with those limits on open files."""
+    """The bridge on LINE, or on the lines the options name (--line NAME=LINE) when LINE is None;
+    `files` (soft, hard) starts it with those limits on open files."""
 
     def __init__(self, line, *options, listen="127.0.0.1:0", files=None):
         limit = (lambda: resource.setrlimit(resource.RLIMIT_NOFILE, files)) if files else None
-        self.process = start(BRIDGE, "--listen", listen, *options, line, stdout=subprocess.PIPE, preexec_fn=limit)
+        self.process = start(BRIDGE, "--listen", listen, *options, *([line] if line else []), stdout=subprocess.PIPE,
+                             preexec_fn=limit)
         self.start_line = self.process.stdout.readline().strip()
         found = re.match(r"http://[^/]+:(\d+)/(?: raw tcp:127\.0\.0\.1:(\d+))?", self.start_line)
         assert found, f"the bridge's start line: {self.start_line!r}"

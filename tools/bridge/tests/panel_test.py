@@ -2,7 +2,9 @@
 """quorvex-bridge's web panel in a real browser, headless Chromium driven by Selenium: 23 buttons
 with their icons in the dialog's groups, a click puts its frame on the line, the assumed state
 shown follows, pushed live (another client's frame shows too, and the page never polls), and the
-page fits a phone's width with the state first. Leaves its screenshot in WORKDIR/bridge-panel.png.
+page fits a phone's width with the state first; with several lines, the line picked is the one
+driven, and a correction of its state sends nothing. Leaves its screenshot in
+WORKDIR/bridge-panel.png.
 
 panel_test.py BRIDGE SIMULATOR SENDER WORKDIR
 """
@@ -12,6 +14,7 @@ import sys
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
+from selenium.webdriver.support.select import Select
 
 from bench import FRAME, TABLE, WORK, Bridge, Cable, run, wait_until
 
@@ -80,5 +83,41 @@ def test_the_page_shows_the_buttons_a_click_sends_and_the_state_follows():
     cable.cut()
 
 
+def test_the_page_drives_the_line_picked_and_corrects_its_state_sending_nothing():
+    cables = {name: Cable(name) for name in ("left", "right")}
+    bridge = Bridge(None, "--gap", "0", "--line", f"left={cables['left'].near}", "--line",
+                    f"right={cables['right'].near}")
+    page = browser()
+    try:
+        page.get(f"http://127.0.0.1:{bridge.port}/#line=right")
+        assert wait_until(lambda: len(page.find_elements(By.CSS_SELECTOR, "button.command")) == 23), "no buttons"
+        pick = Select(page.find_element(By.ID, "line-pick"))
+        assert [o.text for o in pick.options] == ["left", "right"] and pick.first_selected_option.text == "right"
+        page.find_element(By.CSS_SELECTOR, "button[data-name='h-layout']").click()
+        assert wait_until(lambda: cables["right"].frames() == [FRAME["h-layout"]]), cables["right"].frames()
+        pick.select_by_visible_text("left")
+        assert wait_until(lambda: marked(page) == ["audio-1", "quad-split"]), marked(page)
+        page.find_element(By.CSS_SELECTOR, "button[data-name='mute']").click()
+        assert wait_until(lambda: cables["left"].frames() == [FRAME["mute"]]), cables["left"].frames()
+
+        page.find_element(By.CSS_SELECTOR, "#correct summary").click()
+        form = page.find_element(By.ID, "correction")
+        Select(form.find_element(By.NAME, "layout")).select_by_value("one-large-three-small-2")
+        Select(form.find_element(By.NAME, "standby")).select_by_visible_text("on")
+        form.find_element(By.TAG_NAME, "button").click()
+        assert wait_until(lambda: page.find_element(By.ID, "standby").text == "on"), "the page shows no correction"
+        assert page.find_element(By.ID, "layout").text == "one large (input 2), three small"
+        status, state = bridge.request("GET", "/api/lines/left/state")
+        assert (state["layout"]["command"], state["audio"]["command"], state["standby"]) == (
+            "one-large-three-small-2", "mute", True), state
+        assert cables["left"].frames() == [FRAME["mute"]] and cables["right"].frames() == [FRAME["h-layout"]]
+    finally:
+        page.quit()
+    bridge.stop()
+    for cable in cables.values():
+        cable.cut()
+
+
 if __name__ == "__main__":
-    sys.exit(run([test_the_page_shows_the_buttons_a_click_sends_and_the_state_follows]))
+    sys.exit(run([test_the_page_shows_the_buttons_a_click_sends_and_the_state_follows,
+                  test_the_page_drives_the_line_picked_and_corrects_its_state_sending_nothing]))

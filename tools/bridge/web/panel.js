@@ -1,6 +1,9 @@
 // The web panel: the command buttons as the dialog groups them, and the assumed state, pushed by
-// the bridge on /api/events whenever it changes.
+// the bridge on its events whenever it changes. With several lines, the one picked (kept in the
+// address as #line=NAME) is the one driven and shown.
 "use strict";
+
+let linePath = "/api";  // the picked line's API: /api/lines/NAME with several lines
 
 // A token given as #token=... once is kept for this tab, and sent with every API call.
 const token = (() => {
@@ -39,8 +42,8 @@ function button(command) {
   made.dataset.name = command.name;
   made.addEventListener("click", () => {
     say("sending " + command.name + "…");
-    api("/api/commands/" + command.name, { method: "POST" })
-      .then((answer) => say("sent " + answer.sent.name + " at " + answer.sent.at.slice(11)))
+    api(linePath + "/commands/" + command.name, { method: "POST" })
+      .then((answer) => say(answer.sent ? "sent " + answer.sent.name + " at " + answer.sent.at.slice(11) : answer.note))
       .catch((error) => say("not sent: " + error.message));
   });
   return made;
@@ -65,9 +68,54 @@ function layOut(commands) {
   }
 }
 
+// With several lines, a list to pick one: the line given in the address, else the first.
+function pickLine(lines) {
+  if (lines.length < 2) return;
+  const pick = document.getElementById("line-pick");
+  pick.replaceChildren(...lines.map((line) => element("option", { value: line.name }, line.name)));
+  const asked = new URLSearchParams(location.hash.slice(1)).get("line");
+  pick.value = lines.some((line) => line.name === asked) ? asked : lines[0].name;
+  const use = () => {
+    linePath = "/api/lines/" + encodeURIComponent(pick.value);
+    history.replaceState(null, "", "#line=" + encodeURIComponent(pick.value));
+    const before = events;
+    listen();
+    if (before) before.close();
+  };
+  pick.addEventListener("change", use);
+  document.getElementById("lines").hidden = false;
+  use();
+}
+
+// The correction's choices are the table's layouts and audio sources; it sends no frame.
+function offerCorrection(commands) {
+  const form = document.getElementById("correction");
+  for (const group of ["layout", "audio"])
+    form.elements[group].replaceChildren(...commands.filter((c) => c.group === group)
+      .map((c) => element("option", { value: c.name }, c.meaning)));
+  form.addEventListener("submit", (event) => {
+    event.preventDefault();
+    const correction = { layout: form.elements.layout.value, audio: form.elements.audio.value,
+      standby: form.elements.standby.value === "true" };
+    api(linePath + "/state", { method: "PUT", body: JSON.stringify(correction) })
+      .then((state) => { show(state); say("state corrected; nothing sent"); })
+      .catch((error) => say("not corrected: " + error.message));
+  });
+}
+
+// The form starts from what is assumed, so only what differs needs changing.
+function showInCorrection(state) {
+  const form = document.getElementById("correction");
+  if (document.getElementById("correct").open && form.contains(document.activeElement)) return;
+  form.elements.layout.value = state.layout.command;
+  form.elements.audio.value = state.audio.command;
+  form.elements.standby.value = String(state.standby);
+}
+
 function show(state) {
+  showInCorrection(state);
   const line = document.getElementById("line");
-  line.textContent = state.line.open ? "line " + state.line.name : "line gone: " + state.line.reason;
+  line.textContent = state.line.open ? "line " + state.line.address : "line gone: " + state.line.reason;
   line.classList.toggle("gone", !state.line.open);
   document.getElementById("note").textContent = state.note;
   document.getElementById("layout").textContent = state.layout.text;
@@ -86,15 +134,20 @@ function show(state) {
 }
 
 // A browser cannot give a WebSocket the Authorization header: the token goes in the URL instead.
+let events = null;  // the picked line's
 function listen() {
-  const url = (location.protocol === "https:" ? "wss://" : "ws://") + location.host + "/api/events" +
+  const url = (location.protocol === "https:" ? "wss://" : "ws://") + location.host + linePath + "/events" +
     (token ? "?token=" + encodeURIComponent(token) : "");
-  const events = new WebSocket(url);
-  events.onmessage = (message) => show(JSON.parse(message.data).state);
-  events.onclose = () => {
+  const socket = new WebSocket(url);
+  events = socket;
+  socket.onmessage = (message) => show(JSON.parse(message.data).state);
+  socket.onclose = () => {
+    if (events !== socket) return;  // another line was picked
     say("live state lost; connecting again…");
     setTimeout(listen, 1000);
   };
 }
 
-api("/api/commands").then(layOut).then(listen).catch((error) => say("no commands: " + error.message));
+api("/api/commands").then((commands) => { layOut(commands); offerCorrection(commands); })
+  .then(() => api("/api/lines")).then(pickLine).then(() => events || listen())
+  .catch((error) => say("no commands: " + error.message));
