@@ -16,12 +16,14 @@ cppcheck -j2 --quiet --error-exitcode=1 --std=c++17 --language=c++ -I . \
 cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x64.cmake -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_EXPORT_COMPILE_COMMANDS=ON >/dev/null
 
-# clang finds the MinGW C headers and Windows SDK for the target by itself, but not the C++ library
-# of the MinGW g++; take its directories from the compiler the build uses.
-args=(--quiet -p "$build" --extra-arg=--target=x86_64-w64-mingw32)
+# The headers are the MinGW g++'s: its C++ library and the MinGW C headers and Windows SDK, taken
+# from the compiler the build uses, with clang's own intrinsics. Nothing of the host: clang would
+# look in /usr/include last, and a header MinGW lacks would be taken from glibc there.
+args=(--quiet -p "$build" --extra-arg=--target=x86_64-w64-mingw32 --extra-arg=-nostdlibinc)
 while read -r dir; do
     args+=("--extra-arg=-isystem$dir")
-done < <(x86_64-w64-mingw32-g++-win32 -E -x c++ -v - </dev/null 2>&1 | sed -n 's|^ \(/.*/include/c++.*\)$|\1|p')
+done < <(x86_64-w64-mingw32-g++-win32 -E -x c++ -v - </dev/null 2>&1 |
+    sed -n 's|^ \(/.*/include/c++.*\)$|\1|p; s|^ \(/.*/x86_64-w64-mingw32/include\)$|\1|p')
 
 pattern="^$(pwd)/($(IFS='|'; echo "${dirs[*]}"))/"
 python3 -c 'import json, re, sys
