@@ -13,7 +13,7 @@ public:
     Place Add(Connection* connection) { return connections_.insert(connections_.end(), connection); }
     // It did something: last in line to be closed.
     void Touch(Place place) { connections_.splice(connections_.end(), connections_, place); }
-    void Remove(Place place) { connections_.erase(place); }
+    void Remove(Place place) noexcept { connections_.erase(place); }
     Connection* Idlest() const { return connections_.empty() ? nullptr : connections_.front(); }
     std::size_t Size() const { return connections_.size(); }
 

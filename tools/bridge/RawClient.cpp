@@ -24,7 +24,11 @@ void RawClient::Close() noexcept {
     place_.reset();
     beast::error_code ignored;
     socket_.close(ignored);
-    quiet_.cancel();
+    try {
+        quiet_.cancel();
+    } catch (const boost::system::system_error&) {
+        // a timer the system cannot cancel has nothing to wake: the socket is closed already
+    }
 }
 
 void RawClient::Read() {

@@ -6,7 +6,15 @@
 #include "Sequence.h"
 
 ServedLine::ServedLine(asio::io_context& io, const LineOptions& options, unsigned gapMs, const HttpCounts& http)
-    : io_(io), http_(http), line_(io, options.name, options.address, gapMs), events_(line_, http) {}
+    : io_(io),
+      line_(io, options.name, options.address, gapMs),
+      events_(line_, http)
+#ifdef QUORVEX_MQTT
+      ,
+      http_(http)
+#endif
+{
+}
 
 bool ServedLine::ListenRaw(const ListenAddress& address, std::string* error) {
     std::optional<tcp::acceptor> acceptor = Listen(io_, address, error);

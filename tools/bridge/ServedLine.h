@@ -45,11 +45,11 @@ private:
 #endif
 
     asio::io_context& io_;
-    const HttpCounts& http_;
     BridgeLine line_;
     EventHub events_;
     std::optional<RawPort> raw_;
 #ifdef QUORVEX_MQTT
+    const HttpCounts& http_;          // what the published state says of the HTTP side
     std::optional<MqttDevice> mqtt_;  // last: its thread posts work that uses the members above
 #endif
 };

@@ -16,11 +16,11 @@ std::array<std::uint8_t, 20> Sha1(const std::string& text) {
         message += static_cast<char>((bits >> shift) & 0xFF);
     for (std::size_t block = 0; block < message.size(); block += 64) {
         std::uint32_t w[80];
-        for (int i = 0; i < 16; ++i)
-            w[i] = static_cast<std::uint32_t>(static_cast<std::uint8_t>(message[block + i * 4])) << 24 |
-                   static_cast<std::uint32_t>(static_cast<std::uint8_t>(message[block + i * 4 + 1])) << 16 |
-                   static_cast<std::uint32_t>(static_cast<std::uint8_t>(message[block + i * 4 + 2])) << 8 |
-                   static_cast<std::uint32_t>(static_cast<std::uint8_t>(message[block + i * 4 + 3]));
+        const auto byte = [&](std::size_t at) {
+            return static_cast<std::uint32_t>(static_cast<std::uint8_t>(message[block + at]));
+        };
+        for (std::size_t i = 0; i < 16; ++i)
+            w[i] = byte(i * 4) << 24 | byte(i * 4 + 1) << 16 | byte(i * 4 + 2) << 8 | byte(i * 4 + 3);
         for (int i = 16; i < 80; ++i)
             w[i] = RotateLeft(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
         std::uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];

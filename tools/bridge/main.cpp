@@ -4,6 +4,7 @@
 // blocking writes run on a thread of their own.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -75,9 +76,7 @@ int Fail(const std::string& error) {
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Serve(int argc, char** argv) {
     const BridgeOptions options = ParseBridgeArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (options.help || options.version) {
         std::cout << (options.help ? BridgeUsage() : "quorvex-bridge " BRIDGE_VERSION_TEXT "\n");
@@ -141,4 +140,19 @@ int main(int argc, char** argv) {
     // closes the line and every socket at once.
     std::fflush(nullptr);
     std::_Exit(0);
+}
+
+}  // namespace
+
+// What nothing above could take (memory gone, a system call the I/O engine cannot do) ends the
+// bridge with its reason rather than an abort.
+int main(int argc, char** argv) {
+    try {
+        return Serve(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "quorvex-bridge: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "quorvex-bridge: stopped by an unknown error\n");
+    }
+    return 1;
 }
