@@ -2,6 +2,8 @@
 // presses Search, picks the port, connects, presses one button, waits until the frame shows in
 // the simulator's log, disconnects and closes the panel.
 //   run_line_driver.exe PORT CONTROL_ID SIMULATOR_LOG FRAME_TEXT
+// Once the panel ends, its run ends every process of the prefix, this one too: the line it prints
+// before closing the panel tells its script that nothing was left to do when it was ended.
 #include <windows.h>
 
 #include <cstdio>
@@ -68,6 +70,8 @@ int wmain(int argc, wchar_t** argv) {
     if (!WaitUntil([&] { return LogHolds(argv[3], frameText); }, kFrameArrivesMs))
         return Fail("the simulator did not log the frame");
     panel.Click(1002);
+    std::printf("run_line_driver: closing the panel\n");
+    std::fflush(stdout);
     ::PostMessageW(panel.Window(), WM_CLOSE, 0, 0);
     return panel.WaitForExit(10000) ? 0 : Fail("the panel did not close");
 }
