@@ -79,7 +79,7 @@ state = json.load(open(sys.argv[1]))
 assert state["layout"]["text"] == "one large (input 2), three small" and state["audio"]["muted"], state
 assert [f["name"] for f in state["recent"]] == ["mute", "one-large-three-small-2", "quad-split", "audio-2",
                                                 "single-screen-1"], state["recent"]
-assert state["line"] == {"name": "COM3", "open": True, "reason": "", "waiting": 0}, state["line"]
+assert state["line"] == {"name": "COM3", "address": "COM3", "open": True, "reason": "", "waiting": 0}, state["line"]
 EOF
 
 # The port is the bridge's alone: a second one is refused at start.
