@@ -23,6 +23,12 @@ std::unique_ptr<Line> OpenSerialLine(const std::string& path, Failure* failure);
 // Connected within a few seconds, or nullptr and *failure set.
 std::unique_ptr<Line> OpenTcpLine(const std::string& host, const std::string& port, Failure* failure);
 
+// A serial line whose output is stopped, as a wedged adapter holds it: said alike on every system.
+inline Failure StuckLineFailure(const std::string& name) {
+    return {kSendFailed, name + " did not send the bytes within " + std::to_string(kLineTimeoutMs / 1000) +
+                             " seconds: its output is stopped (a wedged adapter?)"};
+}
+
 inline std::unique_ptr<Line> OpenLine(const LineAddress& address, Failure* failure) {
     return address.tcp ? OpenTcpLine(address.host, address.port, failure) : OpenSerialLine(address.path, failure);
 }

@@ -101,8 +101,7 @@ private:
     // on after a failure (the bridge) never loses bytes it already reported sent.
     bool Stuck(Failure* failure) {
         stuck_ = true;
-        *failure = {kSendFailed, name_ + " did not send the bytes within " + std::to_string(kLineTimeoutMs / 1000) +
-                                     " seconds: its output is stopped (a wedged adapter?)"};
+        *failure = StuckLineFailure(name_);
         return false;
     }
 
